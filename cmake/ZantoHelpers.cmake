@@ -1,0 +1,28 @@
+# zanto_add_test(NAME SOURCES ... [LIBS ...] [LABELS ...])
+# One GoogleTest executable; every test case is registered with CTest. Label "unit" runs in the
+# sanitizer build too; "gui" tests run on Qt's offscreen platform.
+function(zanto_add_test name)
+  cmake_parse_arguments(T "" "" "SOURCES;LIBS;LABELS" ${ARGN})
+  add_executable(${name} ${T_SOURCES})
+  target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gmock GTest::gtest_main)
+  set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
+  if(NOT T_LABELS)
+    set(T_LABELS unit)
+  endif()
+  gtest_discover_tests(${name}
+    DISCOVERY_TIMEOUT 60
+    PROPERTIES LABELS "${T_LABELS}"
+               ENVIRONMENT "QT_QPA_PLATFORM=offscreen;SDL_AUDIODRIVER=dummy;ZANTO_SETTINGS=${CMAKE_BINARY_DIR}/test-home/settings.reg;XDG_RUNTIME_DIR=${CMAKE_BINARY_DIR}/test-home/run;ZANTO_TEST_TMP=${CMAKE_BINARY_DIR}/test-tmp"
+               TIMEOUT 300)
+endfunction()
+
+# zanto_add_benchmark(NAME SOURCES ... [LIBS ...]): Google Benchmark program in build/bench.
+function(zanto_add_benchmark name)
+  if(NOT ZANTO_BENCHMARKS)
+    return()
+  endif()
+  cmake_parse_arguments(B "" "" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${B_SOURCES})
+  target_link_libraries(${name} PRIVATE ${B_LIBS} benchmark::benchmark benchmark::benchmark_main)
+  set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bench)
+endfunction()

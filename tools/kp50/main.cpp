@@ -1,0 +1,72 @@
+// kp50: the command-line companion of the Zanto KP50.
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "tools/kp50/Command.h"
+
+namespace kp50 {
+
+static std::vector<Command>& Registry() {
+    static std::vector<Command> commands;
+    return commands;
+}
+
+const std::vector<Command>& Commands() { return Registry(); }
+
+Registration::Registration(const Command& command) {
+    auto& all = Registry();
+    all.push_back(command);
+    std::sort(all.begin(), all.end(),
+              [](const Command& a, const Command& b) { return std::strcmp(a.name, b.name) < 0; });
+}
+
+void Fail(const char* name, const std::string& message) {
+    std::fprintf(stderr, "kp50 %s: %s\n", name, message.c_str());
+}
+
+}  // namespace kp50
+
+static void Usage(FILE* to) {
+    std::fprintf(to,
+                 "usage: kp50 [--virtual-player DIR] COMMAND [ARGS...]\n\n"
+                 "  --virtual-player DIR  talk to the built-in virtual player kept in DIR\n"
+                 "                        (also $ZANTO_VIRTUAL_PLAYER)\n\ncommands:\n");
+    for (const auto& c : kp50::Commands())
+        std::fprintf(to, "  %s %s\n      %s\n", c.name, c.usage, c.summary);
+}
+
+int main(int argc, char** argv) {
+    std::vector<std::string> args(argv + 1, argv + argc);
+    // Global options come before the command.
+    while (!args.empty() && args[0].rfind("--", 0) == 0) {
+        if (args[0] == "--help") {
+            Usage(stdout);
+            return 0;
+        }
+        if (args[0] == "--virtual-player" && args.size() >= 2) {
+            setenv("ZANTO_VIRTUAL_PLAYER", args[1].c_str(), 1);
+            args.erase(args.begin(), args.begin() + 2);
+            continue;
+        }
+        std::fprintf(stderr, "kp50: unknown option %s\n", args[0].c_str());
+        Usage(stderr);
+        return 2;
+    }
+    if (args.empty()) {
+        Usage(stderr);
+        return 2;
+    }
+    if (args[0] == "help") {
+        Usage(stdout);
+        return 0;
+    }
+    for (const auto& c : kp50::Commands()) {
+        if (args[0] == c.name) return c.run(std::vector<std::string>(args.begin() + 1, args.end()));
+    }
+    std::fprintf(stderr, "kp50: unknown command '%s'\n", args[0].c_str());
+    Usage(stderr);
+    return 2;
+}
