@@ -12,40 +12,64 @@
 
 namespace zanto {
 
-BufferedFileSource::BufferedFileSource(int fd, size_t window) : fd_(fd) {
-    struct stat st {};
-    if (fstat(fd, &st) == 0 && st.st_size > 0)
-        size_ = static_cast<uint64_t>(st.st_size);
-    else if (fd < 0)
+BufferedFileSource::BufferedFileSource(int fd, size_t window)
+    : fd_(fd), window_(new char[window]), windowSize_(window) {}
+
+bool BufferedFileSource::Fill(uint64_t offset) {
+    ssize_t got;
+    do {
+        got = pread(fd_, window_.get(), windowSize_, static_cast<off_t>(offset));
+    } while (got < 0 && errno == EINTR);
+    if (got < 0) {
         failed_ = true;
-    window_.resize(window);
+        error_ = errno;
+        return false;
+    }
+    windowStart_ = offset;
+    windowLength_ = static_cast<size_t>(got);
+    // A short read from the start is the end of the file.
+    if (windowLength_ < windowSize_ && size_ < 0) size_ = static_cast<int64_t>(offset + windowLength_);
+    return true;
+}
+
+uint64_t BufferedFileSource::Size() {
+    if (size_ < 0 && !failed_) {
+        struct stat st {};
+        if (fstat(fd_, &st) != 0) {
+            failed_ = true;
+            error_ = errno;
+        }
+        size_ = st.st_size;
+    }
+    return size_ < 0 ? 0 : static_cast<uint64_t>(size_);
+}
+
+uint64_t BufferedFileSource::SizeUpTo(uint64_t cap) {
+    // A full first window already proves the file is at least that long.
+    if (size_ < 0 && windowStart_ == 0 && windowLength_ == windowSize_ && windowLength_ >= cap)
+        return cap;
+    uint64_t size = Size();
+    return size < cap ? size : cap;
 }
 
 long BufferedFileSource::ReadAt(uint64_t offset, void* buffer, size_t n) {
     if (failed_) return -1;
-    if (offset >= size_ || n == 0) return 0;
-    n = static_cast<size_t>(std::min<uint64_t>(n, size_ - offset));
-    if (n > window_.size()) {
+    if (n == 0) return 0;
+    if (n > windowSize_) {
         ssize_t got = pread(fd_, buffer, n, static_cast<off_t>(offset));
-        if (got < 0) failed_ = true;
+        if (got < 0) {
+            failed_ = true;
+            error_ = errno;
+        }
         return got < 0 ? -1 : static_cast<long>(got);
     }
     if (offset < windowStart_ || offset + n > windowStart_ + windowLength_) {
-        // Refill so that the window starts a little before the request: the sync search and the
-        // frame chain walk forward, the ID3 and RIFF reads come first from the start.
-        ssize_t got;
-        do {
-            got = pread(fd_, window_.data(), window_.size(), static_cast<off_t>(offset));
-        } while (got < 0 && errno == EINTR);
-        if (got < 0) {
-            failed_ = true;
-            return -1;
-        }
-        windowStart_ = offset;
-        windowLength_ = static_cast<size_t>(got);
+        // Refill from the request on: the sync search and the frame chain walk forward.
+        if (!Fill(offset)) return -1;
     }
+    if (offset >= windowStart_ + windowLength_) return 0;
     size_t avail = static_cast<size_t>(std::min<uint64_t>(n, windowStart_ + windowLength_ - offset));
-    std::memcpy(buffer, window_.data() + (offset - windowStart_), avail);
+    std::memcpy(buffer, window_.get() + (offset - windowStart_), avail);
     return static_cast<long>(avail);
 }
 
@@ -134,12 +158,13 @@ bool ProbeRiffWave(ByteSource& s, uint16_t expectedTag, WaveFormat* out) {
 
 uint32_t ProbeMpegFrame(ByteSource& s) {
     constexpr uint64_t kSearchLimit = 10240;
-    const uint64_t length = s.Size();
-    if (length < 4) return 0;
-
     uint64_t start = 0;
     uint8_t id3[10];
-    if (ReadExact(s, 0, id3, 10) && std::memcmp(id3, "ID3", 3) == 0) {
+    const bool tagged = ReadExact(s, 0, id3, 10) && std::memcmp(id3, "ID3", 3) == 0;
+    // Asked after the first read, which tells a file source most of what it needs to know.
+    const uint64_t limit = s.SizeUpTo(kSearchLimit);
+    if (limit < 4) return 0;
+    if (tagged) {
         // Each byte is taken whole, as the player's own reader does.
         uint64_t tag = ((uint64_t(id3[6]) << 7 | id3[7]) << 7 | id3[8]) << 7 | id3[9];
         start = 10 + tag;
@@ -147,7 +172,6 @@ uint32_t ProbeMpegFrame(ByteSource& s) {
     WaveFormat wave;
     if (ProbeRiffWave(s, 0x55, &wave)) start = wave.dataOffset;
 
-    const uint64_t limit = std::min(length, kSearchLimit);
     uint64_t offset = start;
     // The filler rule holds for the very first candidate too; otherwise a file that begins with
     // 0xFF bytes would be taken as a frame of bit rate 0.
@@ -177,16 +201,10 @@ ProbeResult ProbeMpegFileDetailed(const std::string& path) {
         r.error = errno;
         return r;
     }
-    struct stat st {};
-    if (fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
-        r.error = S_ISDIR(st.st_mode) ? EISDIR : errno;
-        close(fd);
-        return r;
-    }
     BufferedFileSource source(fd);
     r.header = ProbeMpegFrame(source);
-    if (source.Failed()) {
-        r.error = errno ? errno : EIO;
+    if (source.Failed()) {  // a folder fails here too, with EISDIR
+        r.error = source.Error() ? source.Error() : EIO;
         r.header = 0;
     }
     close(fd);

@@ -2,6 +2,7 @@
 // The two media file probes: MPEG audio (first frame header, without decoding) and RIFF WAVE.
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 
 namespace zanto {
@@ -13,21 +14,30 @@ public:
     // Reads up to n bytes at offset; returns how many were read (short at the end), -1 on error.
     virtual long ReadAt(uint64_t offset, void* buffer, size_t n) = 0;
     virtual uint64_t Size() = 0;
+    // min(Size(), cap); a source may answer it without learning the whole size.
+    virtual uint64_t SizeUpTo(uint64_t cap) { return Size() < cap ? Size() : cap; }
 };
 
-// A file read through a window buffer, so a probe costs a few system calls.
+// A file read through a window buffer, so a probe costs one or two system calls: the first window
+// covers the whole sync search of most files, and tells the size of a short file.
 class BufferedFileSource final : public ByteSource {
 public:
-    explicit BufferedFileSource(int fd, size_t window = 16384);
+    explicit BufferedFileSource(int fd, size_t window = 12288);
     long ReadAt(uint64_t offset, void* buffer, size_t n) override;
-    uint64_t Size() override { return size_; }
+    uint64_t Size() override;
+    uint64_t SizeUpTo(uint64_t cap) override;
     bool Failed() const { return failed_; }
+    int Error() const { return error_; }
 
 private:
+    bool Fill(uint64_t offset);
+
     int fd_;
-    uint64_t size_ = 0;
+    int64_t size_ = -1;  // unknown until asked for or seen
     bool failed_ = false;
-    std::string window_;
+    int error_ = 0;
+    std::unique_ptr<char[]> window_;  // left uninitialised: only read bytes are used
+    size_t windowSize_;
     uint64_t windowStart_ = 0;
     size_t windowLength_ = 0;
 };
