@@ -54,7 +54,12 @@ void BM_InsertAtTopNormal(benchmark::State& state) {
 
 }  // namespace
 
-BENCHMARK(BM_AddNormal)->RangeMultiplier(4)->Range(1000, 65536)->Arg(65536)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_AddRepeatAll)->Arg(1000)->Arg(65536)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_AddRandom)->RangeMultiplier(4)->Range(1000, 65536)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_InsertAtTopNormal)->RangeMultiplier(4)->Range(1000, 65536)->Unit(benchmark::kMillisecond);
+static void Sizes(benchmark::internal::Benchmark* b) {
+    for (int n : {1000, 4096, 16384, 65536}) b->Arg(n);
+    b->Unit(benchmark::kMillisecond);
+}
+
+BENCHMARK(BM_AddNormal)->Apply(Sizes);
+BENCHMARK(BM_AddRepeatAll)->Apply(Sizes);
+BENCHMARK(BM_AddRandom)->Apply(Sizes);
+BENCHMARK(BM_InsertAtTopNormal)->Apply(Sizes);
