@@ -142,7 +142,8 @@ TEST(CDTrackFileTest, WalksChunksAndStopsOnBadSizes) {
         zanto::testkit::Append(b, body);
         return b;
     };
-    const Bytes track(SampleBytes().begin() + 8, SampleBytes().end());  // from "CDDA" on
+    const Bytes sample = SampleBytes();
+    const Bytes track(sample.begin() + 8, sample.end());  // from "CDDA" on
     Bytes junkFirst = {'J', 'U', 'N', 'K', 4, 0, 0, 0, 1, 2, 3, 4};
     zanto::testkit::Append(junkFirst, track);
     Bytes backwards = {'J', 'U', 'N', 'K', 0xF8, 0xFF, 0xFF, 0xFF};  // -8 if taken as signed
