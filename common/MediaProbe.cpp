@@ -196,7 +196,8 @@ uint32_t ProbeMpegFrame(ByteSource& s) {
 
 ProbeResult ProbeMpegFileDetailed(const std::string& path) {
     ProbeResult r;
-    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Non-blocking, so a FIFO named by a playlist cannot hang the probe: its pread fails instead.
+    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) {
         r.error = errno;
         return r;

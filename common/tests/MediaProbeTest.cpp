@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <random>
 
 #include "common/MediaProbe.h"
@@ -142,6 +144,8 @@ TEST(MpegProbeTest, FileProbeReportsUnreadableFiles) {
     EXPECT_EQ(ProbeMpegFile(dir / "a.mp3"), kMp3Header);
     EXPECT_EQ(ProbeMpegFileDetailed(dir / "missing.mp3").error, ENOENT);
     EXPECT_EQ(ProbeMpegFileDetailed(dir.Path()).error, EISDIR);
+    ASSERT_EQ(mkfifo((dir / "fifo").c_str(), 0600), 0);
+    EXPECT_NE(ProbeMpegFileDetailed(dir / "fifo").error, 0);  // fails at once, never waits
 }
 
 // Mutated and random inputs: the probes must stay inside their data and always return.
