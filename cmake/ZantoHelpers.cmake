@@ -9,11 +9,15 @@ function(zanto_add_test name)
   if(NOT T_LABELS)
     set(T_LABELS unit)
   endif()
+  # The environment goes through an env launcher: a list in gtest_discover_tests' PROPERTIES is
+  # flattened, so an ENVIRONMENT list would reach the tests cut after its first entry.
+  set(home ${CMAKE_BINARY_DIR}/test-home)
+  set_target_properties(${name} PROPERTIES CROSSCOMPILING_EMULATOR
+    "/usr/bin/env;QT_QPA_PLATFORM=offscreen;SDL_AUDIODRIVER=dummy;ZANTO_SETTINGS=${home}/settings.reg;XDG_RUNTIME_DIR=${home}/run;XDG_CONFIG_HOME=${home}/config;XDG_DATA_HOME=${home}/data;ZANTO_CDPLAYER_INI=${home}/data/CDPLAYER.INI;ZANTO_TEST_TMP=${CMAKE_BINARY_DIR}/test-tmp")
+  file(MAKE_DIRECTORY ${home}/run ${CMAKE_BINARY_DIR}/test-tmp)
   gtest_discover_tests(${name}
     DISCOVERY_TIMEOUT 60
-    PROPERTIES LABELS "${T_LABELS}"
-               ENVIRONMENT "QT_QPA_PLATFORM=offscreen;SDL_AUDIODRIVER=dummy;ZANTO_SETTINGS=${CMAKE_BINARY_DIR}/test-home/settings.reg;XDG_RUNTIME_DIR=${CMAKE_BINARY_DIR}/test-home/run;ZANTO_TEST_TMP=${CMAKE_BINARY_DIR}/test-tmp"
-               TIMEOUT 300)
+    PROPERTIES LABELS "${T_LABELS}" TIMEOUT 300)
 endfunction()
 
 # zanto_add_benchmark(NAME SOURCES ... [LIBS ...]): Google Benchmark program in build/bench.
