@@ -296,6 +296,11 @@ TEST_F(CDDeviceTest, DigitalPlayThroughTheSoundOutput) {
     ASSERT_GE(bytes.size(), expected.size() * 2);
     std::vector<int16_t> heard(bytes.size() / 2);
     std::memcpy(heard.data(), bytes.data(), heard.size() * 2);
+    // The device writes silence until it is unpaused; the disc's sound starts after it.
+    size_t lead = 0;
+    while (lead + 1 < heard.size() && heard[lead] == 0 && heard[lead + 1] == 0) lead += 2;
+    heard.erase(heard.begin(), heard.begin() + static_cast<long>(lead));
+    ASSERT_GE(heard.size(), expected.size());
     EXPECT_TRUE(std::equal(expected.begin(), expected.end(), heard.begin()));
     // Past the disc's end only silence follows.
     EXPECT_TRUE(std::all_of(heard.begin() + static_cast<long>(expected.size()), heard.end(),
