@@ -11,16 +11,14 @@
 #include <cstring>
 
 #include "common/Settings.h"
+#include "common/cd/CDTime.h"
 #include "common/cd/CDTmsf.h"
 
 using namespace zanto::cd;
 
 namespace {
 
-uint32_t MsfOf(int32_t sectors) {
-    const uint32_t s = sectors < 0 ? 0 : static_cast<uint32_t>(sectors);
-    return (s / 4500 & 0xFF) | (s / 75 % 60) << 8 | (s % 75) << 16;
-}
+uint32_t MsfOf(int32_t sectors) { return MsfOfSectors(sectors < 0 ? 0 : static_cast<uint32_t>(sectors)); }
 
 std::string LowerExtension(const std::string& path) {
     const size_t dot = path.rfind('.');
@@ -238,7 +236,7 @@ int CCDDevice::GetDiscInfo(CDDiscInfo& info) {
     std::lock_guard<std::mutex> io(ioMutex_);
     const DiscToc toc = ReadToc();
     if (toc.Empty()) return Fail(kCdNoDisc);
-    info.length = MsfOf(toc.leadout - toc.tracks.front().start);
+    info.totalLength = MsfOf(toc.leadout - toc.tracks.front().start);
     info.firstTrackStart = MsfOf(toc.tracks.front().start + kLeadInSectors);
     info.discId = CddbDiscId(toc);
     info.trackCount = static_cast<uint8_t>(toc.tracks.size() & 0xFF);

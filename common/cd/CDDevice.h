@@ -19,6 +19,7 @@
 
 #include "common/Clock.h"
 #include "common/cd/CDPlayback.h"
+#include "common/cd/CDDiscNames.h"
 #include "common/cd/CDSoundSink.h"
 #include "common/cd/DiscToc.h"
 #include "common/cd/DriveLock.h"
@@ -51,19 +52,16 @@ std::string SelectedCdSource();
 
 }  // namespace zanto::cd
 
-struct CDDiscInfo {
-    uint8_t trackCount = 0;
-    uint32_t discId = 0;           // CDDB disc identity
-    uint32_t firstTrackStart = 0;  // MSF
-    uint32_t length = 0;           // MSF, from the first track's start to the lead-out
-};
-
 struct CDTrackInfo {
     uint32_t start = 0;   // MSF
     uint32_t length = 0;  // MSF
 };
 
-class CCDDevice {
+// The disc information of GetDiscInfo: discId is the CDDB disc identity, totalLength runs from
+// the first track's start to the lead-out.
+using zanto::cd::CDDiscInfo;
+
+class CCDDevice final : public zanto::cd::CDDiscInfoSource {
 public:
     static constexpr int32_t kWaitForever = -1;
 
@@ -73,7 +71,7 @@ public:
     // lock file (empty: "MxAudio" in the runtime folder).
     CCDDevice(zanto::Clock& clock, std::string source, zanto::cd::CDSinkFactory sinks,
               std::string lockPath = {});
-    ~CCDDevice();
+    ~CCDDevice() override;
     CCDDevice(const CCDDevice&) = delete;
     CCDDevice& operator=(const CCDDevice&) = delete;
 
@@ -85,7 +83,7 @@ public:
     int IsMediaPresent();
     // 1 audio track, 0 other track, -1 failure (closed, no disc, no such track).
     int IsAudioTrack(int track);
-    int GetDiscInfo(CDDiscInfo& info);
+    int GetDiscInfo(CDDiscInfo& info) override;
     int GetTrackInfo(int track, CDTrackInfo& info);
     // TMSF of what is heard (or of where play last stopped).
     int GetPosition(uint32_t& tmsf);

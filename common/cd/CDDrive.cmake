@@ -8,7 +8,7 @@ add_library(zanto_cddrive STATIC
   ${CMAKE_CURRENT_LIST_DIR}/DiscToc.cpp
   ${CMAKE_CURRENT_LIST_DIR}/DriveLock.cpp
 )
-target_link_libraries(zanto_cddrive PUBLIC zanto_common zanto_audio Threads::Threads
+target_link_libraries(zanto_cddrive PUBLIC zanto_common zanto_cd zanto_audio Threads::Threads
                       PRIVATE PkgConfig::CDIO)
 
 zanto_add_test(cd_drive_test

@@ -63,7 +63,7 @@ TEST_F(CDDeviceTest, TableOfContentsAndIdentity) {
     ASSERT_EQ(device->GetDiscInfo(disc), 1);
     EXPECT_EQ(disc.trackCount, 4);
     EXPECT_EQ(disc.firstTrackStart, Msf(0, 2, 0));
-    EXPECT_EQ(disc.length, Msf(0, 4, 45));
+    EXPECT_EQ(disc.totalLength, Msf(0, 4, 45));
     // Starts at 2, 3, 6 and 6 s (digit sums 17), lead-out at 6 s: length 4 s, 4 tracks.
     EXPECT_EQ(disc.discId, 0x11000404u);
 
