@@ -203,6 +203,7 @@ bool CCDDevice::ReadAudio(int32_t lsn, uint32_t count, int16_t* out) {
 int CCDDevice::IsMediaPresent() {
     if (!open_) return 0;
     std::lock_guard<std::mutex> lock(lock_);
+    if (!open_) return 0;  // closed by another thread meanwhile
     RefreshIfChanged();
     std::lock_guard<std::mutex> io(ioMutex_);
     if (ReadToc().Empty()) return Fail(kCdNoDisc);
@@ -213,6 +214,7 @@ int CCDDevice::IsMediaPresent() {
 int CCDDevice::IsAudioTrack(int track) {
     if (!open_) return -1;
     std::lock_guard<std::mutex> lock(lock_);
+    if (!open_) return -1;  // closed by another thread meanwhile
     RefreshIfChanged();
     std::lock_guard<std::mutex> io(ioMutex_);
     const DiscToc toc = ReadToc();
@@ -232,6 +234,7 @@ int CCDDevice::IsAudioTrack(int track) {
 int CCDDevice::GetDiscInfo(CDDiscInfo& info) {
     if (!open_) return 0;
     std::lock_guard<std::mutex> lock(lock_);
+    if (!open_) return 0;  // closed by another thread meanwhile
     RefreshIfChanged();
     std::lock_guard<std::mutex> io(ioMutex_);
     const DiscToc toc = ReadToc();
@@ -247,6 +250,7 @@ int CCDDevice::GetDiscInfo(CDDiscInfo& info) {
 int CCDDevice::GetTrackInfo(int track, CDTrackInfo& info) {
     if (!open_) return 0;
     std::lock_guard<std::mutex> lock(lock_);
+    if (!open_) return 0;  // closed by another thread meanwhile
     RefreshIfChanged();
     std::lock_guard<std::mutex> io(ioMutex_);
     const DiscToc toc = ReadToc();
@@ -262,6 +266,7 @@ int CCDDevice::GetTrackInfo(int track, CDTrackInfo& info) {
 int CCDDevice::GetPosition(uint32_t& tmsf) {
     if (!open_) return 0;
     std::lock_guard<std::mutex> lock(lock_);
+    if (!open_) return 0;  // closed by another thread meanwhile
     RefreshIfChanged();
     DiscToc toc;
     {
@@ -280,6 +285,7 @@ int CCDDevice::GetPosition(uint32_t& tmsf) {
 int CCDDevice::Play(uint32_t tmsf) {
     if (!open_) return 0;
     std::lock_guard<std::mutex> lock(lock_);
+    if (!open_) return 0;  // closed by another thread meanwhile
     RefreshIfChanged();
     DiscToc toc;
     {
@@ -306,6 +312,7 @@ int CCDDevice::Play(uint32_t tmsf) {
 int CCDDevice::Stop() {
     if (!open_) return 0;
     std::lock_guard<std::mutex> lock(lock_);
+    if (!open_) return 0;  // closed by another thread meanwhile
     playback_.Stop();
     lastError_ = kCdOk;
     return 1;
@@ -314,6 +321,7 @@ int CCDDevice::Stop() {
 int CCDDevice::GetMode() {
     if (!open_) return kCdModeNotReady;
     std::lock_guard<std::mutex> lock(lock_);
+    if (!open_) return kCdModeNotReady;  // closed by another thread meanwhile
     RefreshIfChanged();
     if (playback_.Playing()) return kCdModePlaying;
     if (playback_.ReadFailed()) lastError_ = kCdReadFailed;
@@ -324,6 +332,7 @@ int CCDDevice::GetMode() {
 int CCDDevice::ToggleDoor() {
     if (!open_) return 0;
     std::lock_guard<std::mutex> lock(lock_);
+    if (!open_) return 0;  // closed by another thread meanwhile
     RefreshIfChanged();
     bool image = false;
     bool present = false;

@@ -12,6 +12,7 @@
 #include "common/cd/CDTmsf.h"
 #include "common/cd/tests/FakeSink.h"
 #include "common/testing/DiscImage.h"
+#include "common/testing/ScopedVariable.h"
 #include "common/testing/TempDir.h"
 #include "common/testing/WaitFor.h"
 
@@ -255,10 +256,13 @@ TEST_F(CDDeviceTest, DriveSelection) {
     testkit::TempDir other;
     const auto fromSetting = testkit::WriteDiscImage(other.Path(), {{true, 80}}, "setting");
     const auto fromVariable = testkit::WriteDiscImage(other.Path(), {{true, 90}, {true, 9}}, "var");
+    testkit::ScopedVariable settings("ZANTO_SETTINGS", other / "settings.reg");
     ASSERT_TRUE(WriteTextSetting(kSettingsKey, kCdDeviceSetting, fromSetting.cue));
-    unsetenv("ZANTO_CD_DEVICE");
-    EXPECT_EQ(SelectedCdSource(), fromSetting.cue);
-    setenv("ZANTO_CD_DEVICE", fromVariable.cue.c_str(), 1);
+    {
+        testkit::ScopedVariable none("ZANTO_CD_DEVICE", "");
+        EXPECT_EQ(SelectedCdSource(), fromSetting.cue);
+    }
+    testkit::ScopedVariable variable("ZANTO_CD_DEVICE", fromVariable.cue);
     EXPECT_EQ(SelectedCdSource(), fromVariable.cue);
 
     CCDDevice device(clock_, {}, sink_.Factory(), dir_ / "MxAudio");
@@ -266,17 +270,15 @@ TEST_F(CDDeviceTest, DriveSelection) {
     CDDiscInfo disc;
     ASSERT_EQ(device.GetDiscInfo(disc), 1);
     EXPECT_EQ(disc.trackCount, 2);
-    unsetenv("ZANTO_CD_DEVICE");
-    WriteTextSetting(kSettingsKey, kCdDeviceSetting, "");
 }
 
 // The whole path through the common sound output: the disk driver writes what the device takes,
 // which must be exactly the disc's samples from the start position on, data track left out.
 TEST_F(CDDeviceTest, DigitalPlayThroughTheSoundOutput) {
     const std::string out = dir_ / "heard.raw";
-    setenv("SDL_AUDIODRIVER", "disk", 1);
-    setenv("SDL_DISKAUDIOFILE", out.c_str(), 1);
-    setenv("SDL_DISKAUDIODELAY", "0", 1);
+    testkit::ScopedVariable driver("SDL_AUDIODRIVER", "disk");
+    testkit::ScopedVariable outFile("SDL_DISKAUDIOFILE", out);
+    testkit::ScopedVariable delay("SDL_DISKAUDIODELAY", "0");
     {
         CCDDevice device(clock_, image_.cue, DefaultSinkFactory(), dir_ / "MxAudio");
         ASSERT_EQ(device.Open(10), 1);
@@ -287,7 +289,6 @@ TEST_F(CDDeviceTest, DigitalPlayThroughTheSoundOutput) {
         EXPECT_EQ(tmsf, MakeTmsf(4, 0, 0, 25));
         device.Close();
     }
-    setenv("SDL_AUDIODRIVER", "dummy", 1);
     std::ifstream file(out, std::ios::binary);
     std::vector<char> bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
     std::vector<int16_t> expected;
