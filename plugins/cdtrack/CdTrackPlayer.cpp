@@ -54,7 +54,6 @@ void CdTrackPlayer::Play() {
 void CdTrackPlayer::Run() {
     // Waits for the drive as long as another user holds it, unless told to stop meanwhile.
     if (drive_->Open(CCDDevice::kWaitForever, [this] { return stopRequested_.load(); })) {
-        started_ = true;
         bool playing = false;
         if (drive_->Play(resume_.load())) {
             std::lock_guard<std::mutex> lock(stateMutex_);
@@ -63,6 +62,9 @@ void CdTrackPlayer::Run() {
                 playing = true;
             }
         }
+        // Play returns once the drive sounds (or could not start), so the host's next GetState
+        // and GetPos already see the playing track.
+        started_ = true;
         while (playing) {
             clock_.Sleep(kWatchStep);
             uint32_t position = 0;
@@ -130,8 +132,12 @@ int32_t CdTrackPlayer::Position() {
     if (state == kOpened) return 0;
     if (state == kPaused) return MsOfTmsf(resume_.load());
     uint32_t position = 0;
-    if (drive_->GetPosition(position)) return MsOfTmsf(position);
-    return static_cast<int32_t>(track_.GetDuration());  // an ended track: its full length
+    // A drive that has passed into another track has ended this one, even before the play
+    // thread has noticed: it then reports its full length like an ended track.
+    if (drive_->GetPosition(position) && TmsfTrack(position) == TmsfTrack(resume_.load())) {
+        return MsOfTmsf(position);
+    }
+    return static_cast<int32_t>(track_.GetDuration());
 }
 
 void CdTrackPlayer::SetPos(int32_t ms) {
