@@ -16,3 +16,6 @@ zanto_add_test(cd_drive_test
           ${CMAKE_CURRENT_LIST_DIR}/tests/DriveLockTest.cpp
           ${CMAKE_CURRENT_LIST_DIR}/tests/CDDeviceTest.cpp
   LIBS zanto_cddrive)
+
+zanto_add_benchmark(cd_read_bench SOURCES ${CMAKE_CURRENT_LIST_DIR}/bench/CDReadBench.cpp
+  LIBS zanto_cddrive)
