@@ -1,6 +1,7 @@
 #include "common/cd/CDDevice.h"
 
 #include <cdio/cdio.h>
+#include <cdio/logging.h>
 #include <cdio/mmc_hl_cmds.h>
 #include <cdio/paranoia/cdda.h>
 #include <cdio/paranoia/paranoia.h>
@@ -118,7 +119,10 @@ CCDDevice::CCDDevice(zanto::Clock& clock, std::string source, CDSinkFactory sink
     : clock_(clock),
       source_(std::move(source)),
       driveLock_(clock, lockPath.empty() ? DriveLock::DefaultPath() : std::move(lockPath)),
-      playback_(std::move(sinks)) {}
+      playback_(std::move(sinks)) {
+    // libcdio warns about harmless quirks of images (short pregaps); only errors are worth a line.
+    cdio_loglevel_default = CDIO_LOG_ERROR;
+}
 
 CCDDevice::~CCDDevice() { Close(); }
 

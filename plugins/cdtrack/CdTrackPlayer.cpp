@@ -23,7 +23,10 @@ bool CdTrackPlayer::Open(CMediaStream& stream) {
     if (!track_.Read(stream)) return false;
     resume_ = track_.TrackNumber();
     state_ = kOpened;
-    volume_.Open(zanto::MIXERLINE_COMPONENTTYPE_SRC_COMPACTDISC);
+    // The drive's sound reaches the speakers through the wave output (it is read digitally), not
+    // through the card's analogue CD input, so the wave-output line is the one that sets its
+    // loudness.
+    volume_.Open(zanto::MIXERLINE_COMPONENTTYPE_SRC_WAVEOUT);
     return true;
 }
 

@@ -19,13 +19,21 @@ namespace {
 using zanto::cd::MakeTmsf;
 using zanto::testkit::LeftSampleOf;
 
-class OneLineMixer final : public zanto::MixerBackend {
+// A card with a CD input line and a wave-output line.
+class TwoLineMixer final : public zanto::MixerBackend {
 public:
     bool present = true;
-    std::vector<uint32_t> values{40000, 40000};
+    std::vector<uint32_t> values{40000, 40000};    // wave output
+    std::vector<uint32_t> cdValues{30000, 30000};  // analogue CD input
     std::unique_ptr<zanto::MixerControl> OpenControl(uint32_t type, uint32_t) override {
-        if (!present || type != zanto::MIXERLINE_COMPONENTTYPE_SRC_COMPACTDISC) return nullptr;
-        return std::make_unique<Control>(values);
+        if (!present) return nullptr;
+        if (type == zanto::MIXERLINE_COMPONENTTYPE_SRC_WAVEOUT) {
+            return std::make_unique<Control>(values);
+        }
+        if (type == zanto::MIXERLINE_COMPONENTTYPE_SRC_COMPACTDISC) {
+            return std::make_unique<Control>(cdValues);
+        }
+        return nullptr;
     }
 
 private:
@@ -46,7 +54,7 @@ private:
 
 class CdTrackPlayerTest : public ::testing::Test {
 protected:
-    CdTrackPlayerTest() : sink_(588 * 4), mixer_(std::make_shared<OneLineMixer>()) {}
+    CdTrackPlayerTest() : sink_(588 * 4), mixer_(std::make_shared<TwoLineMixer>()) {}
 
     std::unique_ptr<CdTrackPlayer> OpenTrack(int track, std::string image = {}) {
         if (image.empty()) image = fixture_.image.cue;
@@ -80,7 +88,7 @@ protected:
     testing::CdFixture fixture_;
     zanto::FakeClock clock_;
     zanto::cd::testing::FakeSinkState sink_;
-    std::shared_ptr<OneLineMixer> mixer_;
+    std::shared_ptr<TwoLineMixer> mixer_;
 };
 
 // From Open to the end of the track: the drive plays on into the next track, the watch notices
@@ -207,7 +215,9 @@ TEST_F(CdTrackPlayerTest, TitleFromTheTrackCache) {
     }
 }
 
-TEST_F(CdTrackPlayerTest, VolumeThroughTheCdLine) {
+// The digitally read sound goes through the wave output, so that line carries the volume; the
+// card's analogue CD input is left alone.
+TEST_F(CdTrackPlayerTest, VolumeThroughTheWaveOutputLine) {
     auto player = OpenTrack(1);
     int32_t volume = -1;
     EXPECT_EQ(player->GetData(HMA_DATA_VOLUME, &volume, 4), 1);
@@ -215,6 +225,7 @@ TEST_F(CdTrackPlayerTest, VolumeThroughTheCdLine) {
     int32_t full = 100;
     EXPECT_EQ(player->SetData(HMA_DATA_VOLUME, &full, 4), 1);
     EXPECT_EQ(mixer_->values, (std::vector<uint32_t>{65534, 65534}));
+    EXPECT_EQ(mixer_->cdValues, (std::vector<uint32_t>{30000, 30000}));
     EXPECT_EQ(player->GetData(HMA_DATA_VOLUME, &volume, 4), 1);
     EXPECT_EQ(volume, 111);
     EXPECT_EQ(player->SetData(HMA_DATA_VOLUME, &full, 2), 0);  // too small to hold a volume
