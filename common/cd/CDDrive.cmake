@@ -15,6 +15,7 @@ zanto_add_test(cd_drive_test
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/tests/DiscTocTest.cpp
           ${CMAKE_CURRENT_LIST_DIR}/tests/DriveLockTest.cpp
           ${CMAKE_CURRENT_LIST_DIR}/tests/CDDeviceTest.cpp
+          ${CMAKE_CURRENT_LIST_DIR}/tests/CDPlaybackTest.cpp
   LIBS zanto_cddrive)
 
 zanto_add_benchmark(cd_read_bench SOURCES ${CMAKE_CURRENT_LIST_DIR}/bench/CDReadBench.cpp

@@ -116,6 +116,8 @@ void CDPlayback::Run(int32_t startLsn) {
         }
         const uint32_t count =
             std::min<uint32_t>({kChunkSectors, left, static_cast<uint32_t>(room)});
+        // A reader that delivers short leaves silence, never the previous chunk, behind.
+        std::fill(buffer.begin(), buffer.end(), int16_t{0});
         if (!reader_(lsn, count, buffer.data())) {
             readFailed_ = true;
             break;

@@ -1,14 +1,19 @@
 #include "common/cd/CDDevice.h"
 
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdlib>
 #include <cstring>
+#include <thread>
 #include <fstream>
 #include <iterator>
 
 #include "common/Settings.h"
+#include "common/cd/CDDiscNames.h"
 #include "common/cd/CDTmsf.h"
 #include "common/cd/tests/FakeSink.h"
 #include "common/testing/DiscImage.h"
@@ -306,6 +311,84 @@ TEST_F(CDDeviceTest, DigitalPlayThroughTheSoundOutput) {
     // Past the disc's end only silence follows.
     EXPECT_TRUE(std::all_of(heard.begin() + static_cast<long>(expected.size()), heard.end(),
                             [](int16_t s) { return s == 0; }));
+}
+
+// A drive object of another process holds the drive: this one gives way after 10 ms, and gets the
+// drive once that process has ended (without closing anything).
+TEST_F(CDDeviceTest, DriveLockAcrossProcesses) {
+    int toParent[2];
+    int toChild[2];
+    ASSERT_EQ(pipe(toParent), 0);
+    ASSERT_EQ(pipe(toChild), 0);
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        SystemClock clock;
+        CCDDevice other(clock, image_.cue, {}, dir_ / "MxAudio");
+        const char ok = other.Open(0) == 1 ? 'y' : 'n';
+        (void)!write(toParent[1], &ok, 1);
+        char c;
+        (void)!read(toChild[0], &c, 1);
+        _exit(0);
+    }
+    char got = 0;
+    ASSERT_EQ(read(toParent[0], &got, 1), 1);
+    ASSERT_EQ(got, 'y');
+    auto device = MakeDevice();
+    EXPECT_EQ(device->Open(10), 0);
+    EXPECT_EQ(device->GetLastError(), kCdDriveBusy);
+    const char go = 'x';
+    ASSERT_EQ(write(toChild[1], &go, 1), 1);
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_EQ(device->Open(10), 1);
+    for (int fd : {toParent[0], toParent[1], toChild[0], toChild[1]}) close(fd);
+}
+
+// The host's thread asks while the play thread opens, plays and closes the same object: every
+// answer is a plain success or failure.
+TEST_F(CDDeviceTest, QueriesWhileAnotherThreadOpensAndCloses) {
+    auto device = MakeDevice();
+    std::atomic<bool> done{false};
+    std::thread player([&] {
+        for (int i = 0; i < 200; ++i) {
+            if (device->Open(CCDDevice::kWaitForever) == 1) {
+                device->Play(MakeTmsf(1 + i % 2, 0, 0, 0));
+                sink_.Consume(588);
+                device->Stop();
+                device->Close();
+            }
+        }
+        done = true;
+    });
+    int answers = 0;
+    while (!done.load()) {
+        uint32_t tmsf = 0;
+        CDTrackInfo info;
+        const int mode = device->GetMode();
+        EXPECT_TRUE(mode == kCdModeNotReady || mode == kCdModePlaying || mode == kCdModeStopped);
+        if (device->GetPosition(tmsf) == 1) {
+            EXPECT_TRUE(zanto::cd::TmsfTrack(tmsf) >= 1 && zanto::cd::TmsfTrack(tmsf) <= 4);
+        }
+        EXPECT_GE(device->IsAudioTrack(2), -1);
+        device->GetTrackInfo(2, info);
+        ++answers;
+    }
+    player.join();
+    EXPECT_GT(answers, 0);
+}
+
+// The track cache finds the names of the disc in the drive by its identity.
+TEST_F(CDDeviceTest, TrackCacheNamesTheDiscInTheDrive) {
+    const std::string ini = dir_ / "CDPLAYER.INI";
+    std::ofstream(ini) << "[11000404]\nArtist=Band\nTitle=Album\nNumtracks=4\n"
+                       << "0=One\n1=Two\n2=Data\n3=Four\n";
+    auto device = MakeDevice();
+    ASSERT_EQ(device->Open(10), 1);
+    CCDDiscNames names;
+    ASSERT_EQ(LoadDiscNames(*device, names, ini), 1);
+    EXPECT_EQ(names.artist, "Band");
+    EXPECT_EQ(names.tracks, (std::vector<std::string>{"One", "Two", "Data", "Four"}));
 }
 
 }  // namespace
