@@ -97,6 +97,9 @@ void CdTrackPlayer::Stop() {
 void CdTrackPlayer::Pause() {
     uint32_t position = 0;
     if (!drive_->GetPosition(position)) return;  // no play thread holds the drive
+    // Already in the next track: this item has ended, and resuming there would play a track
+    // that is not this one.
+    if (TmsfTrack(position) != track_.TrackNumber()) return;
     Stop();
     WaitUntilIdle();
     std::lock_guard<std::mutex> lock(stateMutex_);
