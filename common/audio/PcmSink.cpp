@@ -84,7 +84,8 @@ void PcmSink::Fill(uint8_t* stream, int length) {
     {
         // A whole period at a time: the producer is woken once per period, not once per chunk.
         std::unique_lock lock(mutex_);
-        dataReady_.wait(lock, [&] { return count_ >= wanted || paused_ || closing_ || endOfInput_; });
+        const size_t enough = std::min(wanted, ring_.size());
+        dataReady_.wait(lock, [&] { return count_ >= enough || paused_ || closing_ || endOfInput_; });
         while (done < wanted && count_ > 0) {
             // Every count here is a whole number of frames.
             size_t n = std::min({wanted - done, count_, ring_.size() - head_});
