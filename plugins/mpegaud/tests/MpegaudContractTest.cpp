@@ -201,6 +201,19 @@ TEST_F(MpegaudContract, NoSoundOutputIsReportedBeforeTheFileIsLookedAt) {
     EXPECT_EQ(CanBeOpenFile(dir / "a.mp3"), HMA_OPEN_YES) << "with the device back";
 }
 
+TEST_F(MpegaudContract, AnOutputThatCannotBeOpenedIsReportedAfterRecognition) {
+    // The file writer starts as a driver but cannot open its output file: a device that is
+    // there and cannot be had.
+    ASSERT_TRUE(WriteFile(dir / "a.mp3", MpegFrames(kMp3Header, 8)));
+    ASSERT_TRUE(WriteFile(dir / "b.txt", Bytes(100, 'b')));
+    ScopedEnv driver("SDL_AUDIODRIVER", "disk");
+    ScopedEnv file("SDL_DISKAUDIOFILE", (dir / "no-such-folder/out.raw").c_str());
+    EXPECT_EQ(CanBeOpenFile(dir / "b.txt"), HMA_OPEN_NO) << "the file is looked at first";
+    EXPECT_EQ(lib.LastError(), "");
+    EXPECT_EQ(CanBeOpenFile(dir / "a.mp3"), HMA_OPEN_ERROR);
+    EXPECT_EQ(lib.LastError(), mpegaud::kTextDeviceBusy);
+}
+
 TEST_F(MpegaudContract, OpenRefusesWhatTheEngineCannotDecode) {
     ASSERT_TRUE(WriteFile(dir / "text.mp3", Bytes(5000, 'a')));
     for (std::string path : {dir / "text.mp3", dir / "missing.mp3"}) {

@@ -139,6 +139,23 @@ TEST(MpegaudPlayback, PlayAfterTheEndStartsAgainAndClearStopsAtOnce) {
 }
 
 
+TEST(MpegaudPlayback, AnOutputThatFailsWhenPlayStartsReportsTheErrorState) {
+    TempDir dir;
+    ASSERT_TRUE(WriteSineMp3(dir / "tone.mp3", {1.0, 44100, 2, 128, true}));
+    DiskOutput output(dir / "no-such-folder/out.raw");
+    PluginLibrary lib;
+    CMediaFileStream stream;
+    ASSERT_TRUE(stream.Open((dir / "tone.mp3").c_str()));
+    HMA_HANDLE h = lib.open(&stream);
+    ASSERT_NE(h, nullptr);
+    lib.play(h);
+    ASSERT_TRUE(WaitFor([&] { return lib.getState(h) == HMA_STATE_ERROR; }));
+    EXPECT_EQ(lib.LastError(), "") << "the engine's failure records no text of its own";
+    lib.stop(h);
+    EXPECT_EQ(lib.getState(h), HMA_STATE_STOPPED);
+    lib.clear(h);
+}
+
 TEST(MpegaudPlayback, TheVolumeScalesTheSound) {
     TempDir dir;
     ASSERT_TRUE(WriteSineMp3(dir / "tone.mp3", {1.0, 44100, 2, 128, true}));
