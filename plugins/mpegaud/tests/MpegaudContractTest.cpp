@@ -228,7 +228,7 @@ TEST_F(MpegaudContract, OpenRefusesWhatTheEngineCannotDecode) {
 TEST_F(MpegaudContract, AnswersAboutARealFile) {
     struct Case {
         const char* name;
-        Mp3Spec spec;
+        ToneMp3 tone;
         int32_t duration;
         const char* rate;
         const char* kbps;
@@ -241,7 +241,7 @@ TEST_F(MpegaudContract, AnswersAboutARealFile) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        ASSERT_TRUE(WriteSineMp3(dir / c.name, c.spec));
+        ASSERT_TRUE(WriteSineMp3(dir / c.name, c.tone));
         CMediaFileStream stream;
         ASSERT_TRUE(stream.Open((dir / c.name).c_str()));
         ASSERT_EQ(lib.canBeOpen(&stream), HMA_OPEN_YES);
