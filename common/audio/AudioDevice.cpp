@@ -15,6 +15,8 @@ std::mutex& SubsystemMutex() {
 }
 }  // namespace
 
+std::mutex& DeviceTableMutex() { return SubsystemMutex(); }
+
 bool AcquireSubsystem() {
     std::lock_guard lock(SubsystemMutex());
     // The audio library keeps process-wide state (error texts, hints, thread-local data) after

@@ -50,7 +50,10 @@ std::unique_ptr<PcmSink> PcmSink::Open(int rate, int channels, ProgressListener 
     want.samples = static_cast<Uint16>(period);
     want.callback = &PcmSink::Callback;
     want.userdata = sink.get();
-    sink->device_ = SDL_OpenAudioDevice(nullptr, 0, &want, nullptr, 0);
+    {
+        std::lock_guard lock(DeviceTableMutex());
+        sink->device_ = SDL_OpenAudioDevice(nullptr, 0, &want, nullptr, 0);
+    }
     if (sink->device_ == 0) {
         if (error) *error = SDL_GetError();
         sink.reset();
@@ -68,7 +71,10 @@ PcmSink::~PcmSink() {
         closing_ = true;
     }
     dataReady_.notify_all();
-    SDL_CloseAudioDevice(device_);
+    {
+        std::lock_guard lock(DeviceTableMutex());
+        SDL_CloseAudioDevice(device_);
+    }
     ReleaseSubsystem();
 }
 
