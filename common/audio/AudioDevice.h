@@ -1,5 +1,7 @@
 #pragma once
 // Questions about the sound output that the plug-ins ask before they accept a file.
+#include <mutex>
+
 namespace zanto::audio {
 
 // True when the audio subsystem starts and offers at least one output device.
@@ -12,5 +14,9 @@ bool TestOpenDefaultDevice();
 // Starts and stops the audio subsystem; counted, so every Acquire needs one Release.
 bool AcquireSubsystem();
 void ReleaseSubsystem();
+
+// Held around opening and closing devices: the audio library's device table is not guarded, and
+// each playing item opens its device from its own thread.
+std::mutex& DeviceTableMutex();
 
 }  // namespace zanto::audio

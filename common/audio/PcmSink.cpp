@@ -50,7 +50,10 @@ std::unique_ptr<PcmSink> PcmSink::Open(int rate, int channels, ProgressListener 
     want.samples = static_cast<Uint16>(period);
     want.callback = &PcmSink::Callback;
     want.userdata = sink.get();
-    sink->device_ = SDL_OpenAudioDevice(nullptr, 0, &want, nullptr, 0);
+    {
+        std::lock_guard lock(DeviceTableMutex());
+        sink->device_ = SDL_OpenAudioDevice(nullptr, 0, &want, nullptr, 0);
+    }
     if (sink->device_ == 0) {
         if (error) *error = SDL_GetError();
         sink.reset();
@@ -68,7 +71,10 @@ PcmSink::~PcmSink() {
         closing_ = true;
     }
     dataReady_.notify_all();
-    SDL_CloseAudioDevice(device_);
+    {
+        std::lock_guard lock(DeviceTableMutex());
+        SDL_CloseAudioDevice(device_);
+    }
     ReleaseSubsystem();
 }
 
@@ -84,7 +90,8 @@ void PcmSink::Fill(uint8_t* stream, int length) {
     {
         // A whole period at a time: the producer is woken once per period, not once per chunk.
         std::unique_lock lock(mutex_);
-        dataReady_.wait(lock, [&] { return count_ >= wanted || paused_ || closing_ || endOfInput_; });
+        const size_t enough = std::min(wanted, ring_.size());
+        dataReady_.wait(lock, [&] { return count_ >= enough || paused_ || closing_ || endOfInput_; });
         while (done < wanted && count_ > 0) {
             // Every count here is a whole number of frames.
             size_t n = std::min({wanted - done, count_, ring_.size() - head_});

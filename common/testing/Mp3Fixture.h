@@ -11,7 +11,7 @@
 
 namespace zanto::testkit {
 
-struct Mp3Spec {
+struct ToneMp3 {
     double seconds = 3.0;
     int rate = 44100;
     int channels = 2;
@@ -21,24 +21,24 @@ struct Mp3Spec {
     double amplitude = 0.5;
 };
 
-inline bool WriteSineMp3(const std::string& path, const Mp3Spec& spec = {}) {
+inline bool WriteSineMp3(const std::string& path, const ToneMp3& tone = {}) {
     lame_t lame = lame_init();
     if (!lame) return false;
-    lame_set_in_samplerate(lame, spec.rate);
-    lame_set_out_samplerate(lame, spec.rate);
-    lame_set_num_channels(lame, spec.channels);
-    lame_set_mode(lame, spec.channels == 1 ? MONO : JOINT_STEREO);
-    lame_set_brate(lame, spec.kbps);
-    lame_set_bWriteVbrTag(lame, spec.infoTag ? 1 : 0);
+    lame_set_in_samplerate(lame, tone.rate);
+    lame_set_out_samplerate(lame, tone.rate);
+    lame_set_num_channels(lame, tone.channels);
+    lame_set_mode(lame, tone.channels == 1 ? MONO : JOINT_STEREO);
+    lame_set_brate(lame, tone.kbps);
+    lame_set_bWriteVbrTag(lame, tone.infoTag ? 1 : 0);
     lame_set_quality(lame, 7);
     if (lame_init_params(lame) < 0) {
         lame_close(lame);
         return false;
     }
-    const int frames = static_cast<int>(spec.seconds * spec.rate);
+    const int frames = static_cast<int>(tone.seconds * tone.rate);
     std::vector<short> left(frames), right(frames);
     for (int i = 0; i < frames; ++i) {
-        double v = spec.amplitude * std::sin(2 * M_PI * spec.hz * i / spec.rate);
+        double v = tone.amplitude * std::sin(2 * M_PI * tone.hz * i / tone.rate);
         left[i] = right[i] = static_cast<short>(v * 32767);
     }
     std::vector<unsigned char> out(static_cast<size_t>(1.25 * frames + 7200));
@@ -54,7 +54,7 @@ inline bool WriteSineMp3(const std::string& path, const Mp3Spec& spec = {}) {
     if (f) {
         ok = std::fwrite(file.data(), 1, file.size(), f) == file.size();
         // The Info frame at the start is filled in once the length is known.
-        if (ok && spec.infoTag) {
+        if (ok && tone.infoTag) {
             std::vector<unsigned char> tag(2880);
             size_t size = lame_get_lametag_frame(lame, tag.data(), tag.size());
             if (size > 0 && size <= tag.size()) {

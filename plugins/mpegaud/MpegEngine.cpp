@@ -284,7 +284,6 @@ void MpegEngine::SendTimecode(bool force) {
 }
 
 void MpegEngine::SetState(int32_t state) {
-    state_ = state;
     mailbox_.Post(Notification{kNotifyState, {0, state, 0, 0}});
 }
 

@@ -9,7 +9,6 @@
 #include <mutex>
 #include <string>
 #include <thread>
-#include <vector>
 
 #include "plugins/mpegaud/Engine.h"
 
@@ -82,7 +81,6 @@ private:
     bool atEnd_ = false;       // end of input reported
     int64_t baseSample_ = 0;   // input position where the sink's count started
     int64_t lastSecond_ = -1;
-    int32_t state_ = kEngineStopped;
 };
 
 }  // namespace mpegaud

@@ -22,9 +22,9 @@ constexpr double kSeconds = 120.0;
 const std::string& Mp3File() {
     static const std::string path = [] {
         std::string p = (std::filesystem::temp_directory_path() / "zanto-bench-120s.mp3").string();
-        zanto::testkit::Mp3Spec spec;
-        spec.seconds = kSeconds;
-        if (!zanto::testkit::WriteSineMp3(p, spec)) std::abort();
+        zanto::testkit::ToneMp3 tone;
+        tone.seconds = kSeconds;
+        if (!zanto::testkit::WriteSineMp3(p, tone)) std::abort();
         return p;
     }();
     return path;

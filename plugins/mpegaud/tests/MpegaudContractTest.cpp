@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
 #include <set>
 #include <string>
 
@@ -163,11 +164,14 @@ TEST_F(MpegaudContract, RecognisesMpegAudioByItsFrames) {
         {"broken.mp3", brokenChain, HMA_OPEN_NO},
         {"text.mp3", text, HMA_OPEN_NO},
         {"short.mp3", Bytes{0xFF, 0xFB, 0x90}, HMA_OPEN_NO},
-        {"empty.mp3", Bytes{}, HMA_OPEN_NO},
+        {"empty.mp3", Bytes{}, HMA_OPEN_NO},  // written by ofstream below
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        ASSERT_TRUE(WriteFile(dir / c.name, c.bytes));
+        if (c.bytes.empty())
+            std::ofstream(dir / c.name);
+        else
+            ASSERT_TRUE(WriteFile(dir / c.name, c.bytes));
         EXPECT_EQ(CanBeOpenFile(dir / c.name), c.want);
     }
     EXPECT_EQ(CanBeOpenFile(dir / "missing.mp3"), HMA_OPEN_NO);
@@ -197,6 +201,19 @@ TEST_F(MpegaudContract, NoSoundOutputIsReportedBeforeTheFileIsLookedAt) {
     EXPECT_EQ(CanBeOpenFile(dir / "a.mp3"), HMA_OPEN_YES) << "with the device back";
 }
 
+TEST_F(MpegaudContract, AnOutputThatCannotBeOpenedIsReportedAfterRecognition) {
+    // The file writer starts as a driver but cannot open its output file: a device that is
+    // there and cannot be had.
+    ASSERT_TRUE(WriteFile(dir / "a.mp3", MpegFrames(kMp3Header, 8)));
+    ASSERT_TRUE(WriteFile(dir / "b.txt", Bytes(100, 'b')));
+    ScopedEnv driver("SDL_AUDIODRIVER", "disk");
+    ScopedEnv file("SDL_DISKAUDIOFILE", (dir / "no-such-folder/out.raw").c_str());
+    EXPECT_EQ(CanBeOpenFile(dir / "b.txt"), HMA_OPEN_NO) << "the file is looked at first";
+    EXPECT_EQ(lib.LastError(), "");
+    EXPECT_EQ(CanBeOpenFile(dir / "a.mp3"), HMA_OPEN_ERROR);
+    EXPECT_EQ(lib.LastError(), mpegaud::kTextDeviceBusy);
+}
+
 TEST_F(MpegaudContract, OpenRefusesWhatTheEngineCannotDecode) {
     ASSERT_TRUE(WriteFile(dir / "text.mp3", Bytes(5000, 'a')));
     for (std::string path : {dir / "text.mp3", dir / "missing.mp3"}) {
@@ -211,7 +228,7 @@ TEST_F(MpegaudContract, OpenRefusesWhatTheEngineCannotDecode) {
 TEST_F(MpegaudContract, AnswersAboutARealFile) {
     struct Case {
         const char* name;
-        Mp3Spec spec;
+        ToneMp3 tone;
         int32_t duration;
         const char* rate;
         const char* kbps;
@@ -224,7 +241,7 @@ TEST_F(MpegaudContract, AnswersAboutARealFile) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        ASSERT_TRUE(WriteSineMp3(dir / c.name, c.spec));
+        ASSERT_TRUE(WriteSineMp3(dir / c.name, c.tone));
         CMediaFileStream stream;
         ASSERT_TRUE(stream.Open((dir / c.name).c_str()));
         ASSERT_EQ(lib.canBeOpen(&stream), HMA_OPEN_YES);
