@@ -1,0 +1,22 @@
+#pragma once
+// Questions about the sound output that the plug-ins ask before they accept a file.
+#include <mutex>
+
+namespace zanto::audio {
+
+// True when the audio subsystem starts and offers at least one output device.
+bool HasOutputDevice();
+
+// Opens the default output device for 11025 Hz, one channel, 8 bits and closes it again at once;
+// true when it could be opened (the device is there and free).
+bool TestOpenDefaultDevice();
+
+// Starts and stops the audio subsystem; counted, so every Acquire needs one Release.
+bool AcquireSubsystem();
+void ReleaseSubsystem();
+
+// Held around opening and closing devices: the audio library's device table is not guarded, and
+// each playing item opens its device from its own thread.
+std::mutex& DeviceTableMutex();
+
+}  // namespace zanto::audio
