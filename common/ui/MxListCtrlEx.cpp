@@ -540,11 +540,16 @@ void MxListCtrlEx::mousePressEvent(QMouseEvent* event) {
 }
 
 void MxListCtrlEx::keyPressEvent(QKeyEvent* event) {
-    if (event->key() == Qt::Key_Delete && parentWidget() != nullptr) {
+    const bool forward = event->key() == Qt::Key_Delete && parentWidget() != nullptr;
+    if (forward) {
         QKeyEvent copy(event->type(), event->key(), event->modifiers(), event->text(), event->isAutoRepeat(), event->count());
         QCoreApplication::sendEvent(parentWidget(), &copy);
     }
     QTreeWidget::keyPressEvent(event);
+    if (forward) {
+        // The owner has had it; letting it bubble up as well would deliver it twice.
+        event->accept();
+    }
 }
 
 void MxListCtrlEx::focusInEvent(QFocusEvent* event) {
