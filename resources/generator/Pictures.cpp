@@ -181,8 +181,8 @@ std::vector<QRect> ControlRects(int first, int last) {
             const int height = slot == 13 ? 7 : 10;
             rects.push_back(QRect(static_cast<int>(s.word0 & 0xFFFF), static_cast<int>(s.word1), static_cast<int>(s.word0 >> 16), height));
         } else if (slot == 21) {
-            rects.push_back(QRect(56, 47, 2 * kDigitWidth, kDigitHeight));
-            rects.push_back(QRect(85, 47, 2 * kDigitWidth, kDigitHeight));
+            // The whole time display, colon included: a click there switches the time shown.
+            rects.push_back(QRect(56, 47, 85 + 2 * kDigitWidth - 56, kDigitHeight));
         } else if (slot == 22 || slot == 25) {
             continue;  // display pictures: part of the display
         } else {
