@@ -149,8 +149,7 @@ QImage Slider(int trackWidth, int thumbWidth, int height) {
     QImage image(trackWidth + 2 * thumbWidth, height, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
     QPainter p(&image);
-    // The groove lies on the body, so the strip behind it is metal of the body's tone.
-    p.fillRect(QRect(0, 0, trackWidth, height), colour::kMetalMid);
+    // Only the groove is drawn; around it the window's body shows through.
     const int grooveTop = height / 2 - 2;
     PaintInset(p, QRect(thumbWidth / 2 - 1, grooveTop, trackWidth - thumbWidth + 2, 4), QColor(0x10, 0x30, 0x14));
     for (int i = 0; i < 2; ++i) {
@@ -246,8 +245,6 @@ QImage PlayerBackground() {
     PaintInset(p, QRect(26, 75, 149, 21), QColor(0x25, 0x29, 0x2e));
     PaintInset(p, QRect(295, 25, 32, 49), QColor(0x25, 0x29, 0x2e));
     PaintEngraved(p, QRect(12, 64, 120, 11), QStringLiteral("KP50  DIGITAL AUDIO"), LabelFont(8), Qt::AlignLeft | Qt::AlignVCenter);
-    PaintEngraved(p, QRect(176, 90, 106, 9), QStringLiteral("VOLUME"), LabelFont(7), Qt::AlignCenter);
-    PaintEngraved(p, QRect(76, 0, 190, 6), QString(), LabelFont(6), Qt::AlignCenter);
     Screw(p, QPointF(8, 90));
     Screw(p, QPointF(332, 90));
     Screw(p, QPointF(332, 49));
@@ -293,7 +290,7 @@ QImage PlaylistBackground() {
     QImage image = LargeBackground(skin::kPlaylistRegion, {411, 226}, QString(), QRect(86, 47, 307, 160), 183);
     QPainter p(&image);
     PaintEngraved(p, QRect(262, 19, 80, 16), QStringLiteral("PLAYLIST"), LogoFont(12), Qt::AlignCenter);
-    PaintEngraved(p, QRect(14, 40, 70, 22), QStringLiteral("MARK"), LabelFont(8), Qt::AlignCenter);
+    PaintPrinted(p, QRect(14, 50, 70, 12), QStringLiteral("MARK"), LabelFont(8), Qt::AlignCenter);
     return image;
 }
 
@@ -305,7 +302,7 @@ QImage MemoryBackground(bool card) {
     QPainter p(&image);
     // The frame's status lamp shows through the opening below the keys.
     PaintInset(p, QRect(16, 160, 51, 29), QColor(0x0c, 0x14, 0x10));
-    PaintEngraved(p, QRect(12, 190, 60, 12), card ? QStringLiteral("CARD") : QStringLiteral("FLASH"), LabelFont(8), Qt::AlignCenter);
+    PaintPrinted(p, QRect(12, 148, 60, 11), card ? QStringLiteral("CARD") : QStringLiteral("FLASH"), LabelFont(8), Qt::AlignCenter);
     return image;
 }
 
@@ -315,19 +312,25 @@ QImage MessageTiles() {
     image.fill(Qt::transparent);
     QPainter p(&image);
     // Each edge cell carries a part of a 99 × 106 framed glass box; the fourth top cell an ornament.
+    // Middle cells repeat in both directions, so nothing in them changes from top to bottom.
     QImage box(99, 106, QImage::Format_ARGB32_Premultiplied);
     box.fill(Qt::transparent);
+    PaintMetal(box, QRegion(0, 0, 99, 106), 212, true);
     {
-        QPainter b(&box);
-        const QRegion outer(0, 0, 99, 106);
-        b.end();
-        PaintMetal(box, outer, 212);
         QPainter g(&box);
-        PaintGlass(g, QRect(7, 7, 85, 85 - 40 + 33));
+        const QRect glass(7, 7, 85, 85 - 40 + 33 - 7 + 1);
+        const QColor deep(0x08, 0x16, 0x10);
+        g.fillRect(glass, deep);
+        QLinearGradient sheen(0, 7, 0, 33);
+        sheen.setColorAt(0, QColor(0x1c, 0x34, 0x28));
+        sheen.setColorAt(1, deep);
+        g.fillRect(QRect(7, 7, 85, 26), sheen);
         g.setPen(colour::kEdgeDark);
-        g.drawRect(QRect(6, 6, 86, 86 - 40 + 33));
+        g.drawLine(6, 6, 92, 6);
+        g.drawLine(6, 6, 6, glass.bottom() + 1);
+        g.drawLine(92, 6, 92, glass.bottom() + 1);
         g.setPen(QColor(0x9a, 0xa3, 0xad));
-        g.drawLine(7, 92 - 40 + 33, 92, 92 - 40 + 33);
+        g.drawLine(6, glass.bottom() + 1, 92, glass.bottom() + 1);
     }
     p.drawImage(0, 0, box);
     // Ornament cell: an amber lamp with an exclamation mark on the top rail.
@@ -472,7 +475,7 @@ std::map<int, QImage> DrawBitmaps() {
     for (const KeySpec& k : Keys()) {
         KeyContent content = k.content;
         if (k.resource == 209) {
-            content = Brand(9);
+            content = Brand(8);
         } else if (k.resource == 207) {
             content = Brand(10);
         }

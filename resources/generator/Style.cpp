@@ -20,19 +20,19 @@ QFont LogoFont(int pixelSize) {
     f.setFamilies({QStringLiteral("URW Gothic"), QStringLiteral("DejaVu Sans")});
     f.setPixelSize(pixelSize);
     f.setWeight(QFont::DemiBold);
-    f.setLetterSpacing(QFont::AbsoluteSpacing, 1);
+    f.setLetterSpacing(QFont::AbsoluteSpacing, pixelSize >= 10 ? 1 : 0);
     return f;
 }
 
-void PaintMetal(QImage& image, const QRegion& region, int seed) {
+void PaintMetal(QImage& image, const QRegion& region, int seed, bool flat) {
     const QRect box = region.boundingRect();
     {
         QPainter p(&image);
         p.setClipRegion(region);
         QLinearGradient g(0, box.top(), 0, box.bottom());
-        g.setColorAt(0.0, colour::kMetalTop);
+        g.setColorAt(0.0, flat ? colour::kMetalMid : colour::kMetalTop);
         g.setColorAt(0.45, colour::kMetalMid);
-        g.setColorAt(1.0, colour::kMetalBottom);
+        g.setColorAt(1.0, flat ? colour::kMetalMid : colour::kMetalBottom);
         p.fillRect(box, g);
         // Brushing: faint horizontal streaks of varying length and brightness.
         QRandomGenerator random(static_cast<quint32>(seed));
@@ -73,6 +73,14 @@ void PaintEngraved(QPainter& p, const QRect& rect, const QString& text, const QF
     p.setPen(QColor(0xa0, 0xa8, 0xb2, 150));
     p.drawText(rect.translated(0, 1), align, text);
     p.setPen(QColor(0x16, 0x18, 0x1c));
+    p.drawText(rect, align, text);
+    p.restore();
+}
+
+void PaintPrinted(QPainter& p, const QRect& rect, const QString& text, const QFont& font, Qt::Alignment align) {
+    p.save();
+    p.setFont(font);
+    p.setPen(QColor(0x9a, 0xa3, 0xad));
     p.drawText(rect, align, text);
     p.restore();
 }

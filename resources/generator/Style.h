@@ -38,11 +38,14 @@ QFont LabelFont(int pixelSize, bool bold = true);
 QFont LogoFont(int pixelSize);
 
 // Brushed metal filling region, with bevelled edges along its outline.
-void PaintMetal(QImage& image, const QRegion& region, int seed);
+// flat: one tone top to bottom, for pictures that are tiled.
+void PaintMetal(QImage& image, const QRegion& region, int seed, bool flat = false);
 // A recessed panel: dark edge above and left, light edge below and right, filled with fill.
 void PaintInset(QPainter& p, const QRect& rect, const QColor& fill);
 // Text cut into the metal.
 void PaintEngraved(QPainter& p, const QRect& rect, const QString& text, const QFont& font, Qt::Alignment align);
+// Text printed in light grey, for dark grooves.
+void PaintPrinted(QPainter& p, const QRect& rect, const QString& text, const QFont& font, Qt::Alignment align);
 // One frame of a key in state.
 void PaintKey(QPainter& p, const QRect& rect, KeyState state, const KeyContent& content, bool round = false);
 // A key picture: the frames for states stacked vertically.

@@ -184,6 +184,27 @@ void SaveWindow(Preview& preview, const QString& name) {
     Save(Doubled(image), name + QStringLiteral("@2x"));
 }
 
+// A list placed, coloured and lettered by skin font n, as the windows set theirs up.
+ui::MxListCtrlEx* SkinList(QWidget* parent, int n) {
+    const QFont* font = nullptr;
+    QRgb text = 0;
+    QRgb back = 0;
+    uint32_t box[2];
+    skin::GetSkinFont(n, &font, &text, &back, box);
+    auto* list = new ui::MxListCtrlEx(parent);
+    list->setGeometry(static_cast<int>(box[0] & 0xFFFF), static_cast<int>(box[1] & 0xFFFF), static_cast<int>(box[0] >> 16),
+                      static_cast<int>(box[1] >> 16));
+    list->setFont(*font);
+    list->setFrameShape(QFrame::NoFrame);
+    list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    list->SetOwnerDraw(true);
+    list->SetTextColour(QColor(text));
+    list->SetTextBackColour(QColor(back));
+    list->SetBackColour(QColor(back));
+    list->SetShowSelectionAlways(true);
+    return list;
+}
+
 void SkinPictures() {
     for (int n = 0; n < skin::kBitmapCount; ++n) {
         const QPixmap* picture = nullptr;
@@ -217,7 +238,7 @@ void Windows() {
     player.AddText(0, QStringLiteral("Midnight Ferry - Harbour Lights (04:36)"), true);
     player.AddText(1, QStringLiteral("128KBps"), true);
     player.AddText(2, QStringLiteral("44KHz"), true);
-    player.AddText(3, QStringLiteral("MPEG 1 L3"), true);
+    player.AddText(3, QStringLiteral("MP3"), true);
     SaveWindow(player, QStringLiteral("window_player"));
 
     Preview cd(26, 1);
@@ -227,21 +248,15 @@ void Windows() {
     cd.AddText(4, QStringLiteral("Coastal Radio Sessions"));
     cd.AddText(5, QStringLiteral("The Lantern Quartet"));
     cd.AddText(7, QStringLiteral("Audio CD ready, 11 tracks"));
-    auto* tracks = new ui::MxListCtrlEx(&cd);
-    tracks->setGeometry(89, 74, 301, 115);
-    tracks->SetOwnerDraw(true);
-    tracks->InsertColumn(0, QStringLiteral("Tracks"), Qt::AlignLeft, 231);
-    tracks->InsertColumn(1, QStringLiteral("Time"), Qt::AlignRight, 50);
-    tracks->SetTextBackColour(QColor(192, 220, 192));
-    tracks->SetBackColour(QColor(192, 220, 192));
-    tracks->SetTextColour(Qt::black);
+    auto* tracks = SkinList(&cd, 6);
+    tracks->InsertColumn(0, QStringLiteral("Tracks"), Qt::AlignLeft, 226);
+    tracks->InsertColumn(1, QStringLiteral("Time"), Qt::AlignRight, 58);
     const char* names[] = {"Low Tide", "Signal Fires", "Copper Wire", "Northbound", "Still Water", "Ferryman"};
     const char* times[] = {"03:07", "04:41", "12:30", "02:58", "05:12", "03:33"};
     for (int i = 0; i < 6; ++i) {
         tracks->InsertItem(i, QString::fromLatin1(names[i]), -1, i + 1);
         tracks->SetItemText(i, 1, QString::fromLatin1(times[i]));
     }
-    tracks->SetShowSelectionAlways(true);
     tracks->SetItemSelected(2, true);
     SaveWindow(cd, QStringLiteral("window_cd"));
 
@@ -257,15 +272,9 @@ void Windows() {
         latch->MoveTo(at.x(), at.y());
         latch->SetLatched(n == 42);
     }
-    auto* songs = new ui::MxListCtrlEx(&playlist);
-    songs->setGeometry(89, 50, 301, 154);
-    songs->SetOwnerDraw(true);
-    songs->InsertColumn(0, QStringLiteral("Name"), Qt::AlignLeft, 301 - 20);
+    auto* songs = SkinList(&playlist, 8);
+    songs->InsertColumn(0, QStringLiteral("Name"), Qt::AlignLeft, 301 - 110 + 110);
     songs->SetImageList({resources::LoadIcon(203), resources::LoadIcon(205), resources::LoadIcon(204), resources::LoadIcon(206)}, ui::MxListCtrlEx::kSmallImages);
-    songs->SetTextBackColour(QColor(192, 220, 192));
-    songs->SetBackColour(QColor(192, 220, 192));
-    songs->SetTextColour(Qt::black);
-    songs->SetShowSelectionAlways(true);
     songs->SetLabelCallback([](QString& text, int row, qintptr) { text = QStringLiteral("%1. %2").arg(row + 1).arg(text); });
     const char* titles[] = {"Harbour Lights.mp3", "Signal Fires.mp3", "Copper Wire.wav", "Glass Cathedral (extended night mix).mp3", "Northbound.mid"};
     const int icons[] = {2, 3, 2, 0, 2};
@@ -281,17 +290,11 @@ void Windows() {
         for (int n = base + 2; n <= base + 13; ++n) {
             memory.AddButton(n);
         }
-        auto* files = new ui::MxListCtrlEx(&memory);
-        files->setGeometry(89, 44, 301, 177);
-        files->SetOwnerDraw(true);
-        files->InsertColumn(0, QStringLiteral("Name"), Qt::AlignLeft, 301 - 70 - 120 + 120 - 50);
-        files->InsertColumn(1, QStringLiteral("Size"), Qt::AlignRight, 50);
-        files->InsertColumn(2, QStringLiteral("Date"), Qt::AlignLeft, 70);
+        auto* files = SkinList(&memory, card ? 14 : 11);
+        files->InsertColumn(0, QStringLiteral("Name"), Qt::AlignLeft, 301 - 70 - 72);
+        files->InsertColumn(1, QStringLiteral("Size"), Qt::AlignRight, 70);
+        files->InsertColumn(2, QStringLiteral("Date"), Qt::AlignLeft, 72);
         files->SetImageList({resources::LoadIcon(140), resources::LoadIcon(142), resources::LoadIcon(136), resources::LoadIcon(141), resources::LoadIcon(143)}, ui::MxListCtrlEx::kSmallImages);
-        files->SetTextBackColour(QColor(192, 220, 192));
-        files->SetBackColour(QColor(192, 220, 192));
-        files->SetTextColour(Qt::black);
-        files->SetShowSelectionAlways(true);
         struct Row {
             const char* name;
             const char* size;
@@ -305,17 +308,21 @@ void Windows() {
             files->SetItemText(i, 2, QStringLiteral("1999-06-1%1").arg(i));
         }
         files->SetItemSelected(1, true);
-        auto* left = new ui::MarginLabel(&memory);
-        left->setGeometry(89, 221, 151, 13);
-        left->setText(QStringLiteral("Free 14.2 MB"));
-        auto* right = new ui::MarginLabel(&memory);
-        right->setGeometry(240, 221, 150, 13);
-        right->setAlignment(Qt::AlignRight);
-        right->setText(QStringLiteral("Total 32.0 MB"));
-        for (ui::MarginLabel* l : {left, right}) {
-            l->SetBackColour(QColor(192, 220, 192));
-            l->SetTextColour(Qt::black);
-            l->SetFrameColour(QColor(0x5a, 0x6a, 0x5a));
+        for (int side = 0; side < 2; ++side) {
+            const QFont* font = nullptr;
+            QRgb text = 0;
+            QRgb back = 0;
+            uint32_t box[2];
+            skin::GetSkinFont((card ? 12 : 9) + side, &font, &text, &back, box);
+            auto* label = new ui::MarginLabel(&memory);
+            label->setGeometry(static_cast<int>(box[0] & 0xFFFF), static_cast<int>(box[1] & 0xFFFF), static_cast<int>(box[0] >> 16),
+                               static_cast<int>(box[1] >> 16));
+            label->setFont(*font);
+            label->setText(side ? QStringLiteral("Total 32.0 MB") : QStringLiteral("Free 14.2 MB"));
+            label->setAlignment(side ? Qt::AlignRight : Qt::AlignLeft);
+            label->SetBackColour(QColor(back));
+            label->SetTextColour(QColor(text));
+            label->SetFrameColour(QColor(0x5a, 0x6a, 0x5a));
         }
         SaveWindow(memory, card ? QStringLiteral("window_memory_card") : QStringLiteral("window_memory_internal"));
     }
@@ -333,7 +340,10 @@ void ButtonStates(QWidget& host) {
             button.SetPictures(picture, nullptr, true);
             button.MoveTo(0, 0);
             button.show();
-            if (state == 1) {
+            if (state == 0) {
+                button.setFocusPolicy(Qt::NoFocus);
+                button.clearFocus();
+            } else if (state == 1) {
                 button.setDown(true);
             } else if (state == 2) {
                 QMouseEvent move(QEvent::MouseMove, QPointF(2, 2), QPointF(2, 2), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
@@ -411,6 +421,7 @@ void ListSample(QWidget& host) {
     list.InsertColumn(1, QStringLiteral("Size"), Qt::AlignRight, 56);
     list.InsertColumn(2, QStringLiteral("Property"), Qt::AlignHCenter, 110);
     list.SetImageList({resources::LoadIcon(140), resources::LoadIcon(142), resources::LoadIcon(136), resources::LoadIcon(141), resources::LoadIcon(143)}, ui::MxListCtrlEx::kSmallImages);
+    list.setFont(ui::MakeFont(QStringLiteral("MS Sans Serif"), -11));
     list.SetTextColour(Qt::black);
     list.SetTextBackColour(QColor(192, 220, 192));
     list.SetBackColour(QColor(192, 220, 192));
