@@ -2,6 +2,8 @@
 // pictures and icons, the windows assembled from their skin elements (also at twice the size, the
 // way QT_SCALE_FACTOR=2 shows them), each control in each state, a list with every kind of row and
 // an insertion mark, and message boxes of every type. usage: skingallery OUTPUT_FOLDER
+// Run with QT_SCALE_FACTOR=2 to see the program as it is drawn at twice the size (pictures doubled
+// pixel for pixel, text drawn at the larger size).
 #include <QApplication>
 #include <QDir>
 #include <QMouseEvent>
@@ -33,14 +35,20 @@ void Save(const QImage& image, const QString& name) {
     }
 }
 
-QImage Grab(QWidget* widget) { return widget->grab().toImage().convertToFormat(QImage::Format_ARGB32); }
+// What widget shows, in device pixels (twice its size under QT_SCALE_FACTOR=2).
+QImage Grab(QWidget* widget) {
+    QImage image = widget->grab().toImage().convertToFormat(QImage::Format_ARGB32);
+    image.setDevicePixelRatio(1);
+    return image;
+}
 
-// The widget's picture with everything outside shape made transparent.
-QImage Shaped(const QImage& image, const QRegion& shape) {
+// The widget's picture with everything outside shape (in widget pixels) made transparent.
+QImage Shaped(const QImage& image, const QRegion& shape, QWidget* widget) {
+    const qreal scale = widget->devicePixelRatioF();
     QImage out(image.size(), QImage::Format_ARGB32);
     out.fill(Qt::transparent);
     QPainter p(&out);
-    p.setClipRegion(shape);
+    p.setClipRegion(QTransform::fromScale(scale, scale).map(shape));
     p.drawImage(0, 0, image);
     return out;
 }
@@ -179,7 +187,7 @@ private:
 };
 
 void SaveWindow(Preview& preview, const QString& name) {
-    const QImage image = Shaped(Grab(&preview), preview.Shape());
+    const QImage image = Shaped(Grab(&preview), preview.Shape(), &preview);
     Save(image, name);
     Save(Doubled(image), name + QStringLiteral("@2x"));
 }
@@ -477,7 +485,7 @@ void MessageBoxes() {
     for (const Sample& s : samples) {
         skin::SkinMessageDialog box(QString::fromLatin1(s.text), nullptr, s.type);
         box.FirstTick();
-        const QImage image = Shaped(Grab(&box), box.mask());
+        const QImage image = Shaped(Grab(&box), box.mask(), &box);
         Save(image, QStringLiteral("messagebox_%1").arg(QLatin1String(s.name)));
         Save(Doubled(image), QStringLiteral("messagebox_%1@2x").arg(QLatin1String(s.name)));
     }
