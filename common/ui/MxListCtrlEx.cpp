@@ -426,10 +426,15 @@ QString MxListCtrlEx::LabelText(int row) const {
     return text;
 }
 
-QString MxListCtrlEx::DisplayedLabel(int row) const {
+QRect MxListCtrlEx::LabelBox(int row) const {
+    // The label's own cell: after the state image and the icon, up to the end of the first column.
     const QRect label = GetItemRectEx(row, kLabel);
-    const int width = std::min(label.right(), ColumnLeft(0) + header()->sectionSize(0) - 1) - label.left() + 1 - stateImageWidth_;
-    return FitText(fontMetrics(), LabelText(row), width, 4);
+    const int column0Right = ColumnLeft(0) + header()->sectionSize(0) - 1;
+    return QRect(label.left(), label.top(), std::max(0, column0Right - label.left() + 1), label.height());
+}
+
+QString MxListCtrlEx::DisplayedLabel(int row) const {
+    return FitText(fontMetrics(), LabelText(row), LabelBox(row).width(), 4);
 }
 
 void MxListCtrlEx::drawRow(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const {
@@ -463,8 +468,7 @@ void MxListCtrlEx::drawRow(QPainter* painter, const QStyleOptionViewItem& option
     if (!separator) {
         const int state = item->data(0, kStateImageRole).toInt();
         if (state > 0 && state - 1 < stateImages_.size()) {
-            painter->drawPixmap(rowRect.left() - label.left() + GetItemRectEx(row, kBounds).left(), rowRect.top(),
-                                stateImages_[state - 1]);
+            painter->drawPixmap(GetItemRectEx(row, kBounds).topLeft(), stateImages_[state - 1]);
         }
         const int image = item->data(0, kImageRole).toInt();
         if (image >= 0 && image < smallImages_.size()) {
@@ -479,8 +483,7 @@ void MxListCtrlEx::drawRow(QPainter* painter, const QStyleOptionViewItem& option
     }
 
     painter->setPen(text);
-    const int column0Right = ColumnLeft(0) + header()->sectionSize(0) - 1;
-    QRect labelBox(label.left(), label.top(), column0Right - label.left() + 1 - stateImageWidth_, label.height());
+    const QRect labelBox = LabelBox(row);
     const QString shown = FitText(painter->fontMetrics(), LabelText(row), labelBox.width(), 4);
     painter->drawText(labelBox.adjusted(2, 0, -2, 0), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine | Qt::TextDontClip, shown);
 

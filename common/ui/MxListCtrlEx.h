@@ -112,7 +112,8 @@ private:
     bool IsHighlighted(int row) const;
     QString LabelText(int row) const;
     int ColumnLeft(int column) const;
-    QRect RowBase(int row) const;  // the platform row: column 0 to the end of the last column
+    QRect RowBase(int row) const;
+    QRect LabelBox(int row) const;  // the platform row: column 0 to the end of the last column
 
     FlatHeader* header_ = nullptr;
     QList<QPixmap> smallImages_;

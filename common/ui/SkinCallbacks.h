@@ -47,4 +47,18 @@ inline constexpr int kIdIgnore = 5;
 inline constexpr int kIdYes = 6;
 inline constexpr int kIdNo = 7;
 
+// The services lent to this module (each file that shows windows has its own set; the last one set
+// wins). Unset services are null; ShowMessage copes with that, the skin users check before use.
+struct SkinServices {
+    SkinRgnProc region = nullptr;
+    SkinBitmapProc bitmap = nullptr;
+    SkinFontProc font = nullptr;
+    MessageBoxProc messageBox = nullptr;
+};
+void SetSkinRgnProc(SkinRgnProc proc);
+void SetSkinBitmapProc(SkinBitmapProc proc);
+void SetSkinFontProc(SkinFontProc proc);
+void SetMessageBoxProc(MessageBoxProc proc);
+const SkinServices& LentSkinServices();
+
 }  // namespace zanto::ui

@@ -5,7 +5,7 @@
 namespace zanto::ui {
 namespace {
 
-MessageBoxProc g_messageBox = nullptr;
+SkinServices g_services;
 StringLookupProc g_strings = nullptr;
 
 // Length of the character that starts at i (2 for a surrogate pair).
@@ -59,16 +59,19 @@ QFont MakeFont(const QString& face, int height) {
     return font;
 }
 
-void SetMessageBoxProc(MessageBoxProc proc) { g_messageBox = proc; }
-MessageBoxProc GetMessageBoxProc() { return g_messageBox; }
+void SetSkinRgnProc(SkinRgnProc proc) { g_services.region = proc; }
+void SetSkinBitmapProc(SkinBitmapProc proc) { g_services.bitmap = proc; }
+void SetSkinFontProc(SkinFontProc proc) { g_services.font = proc; }
+void SetMessageBoxProc(MessageBoxProc proc) { g_services.messageBox = proc; }
+const SkinServices& LentSkinServices() { return g_services; }
 void SetStringLookup(StringLookupProc lookup) { g_strings = lookup; }
 
 int ShowMessage(const QString& text, QWidget* owner, unsigned type) {
-    if (g_messageBox == nullptr) {
+    if (g_services.messageBox == nullptr) {
         return kIdOk;
     }
     const QByteArray utf8 = text.toUtf8();
-    return g_messageBox(utf8.constData(), owner, type);
+    return g_services.messageBox(utf8.constData(), owner, type);
 }
 
 int ShowMessage(int stringId, QWidget* owner, unsigned type) {

@@ -22,15 +22,11 @@ QFont MakeFont(const QString& face, int height);
 // The installed family that stands in for face.
 QString MappedFontFamily(const QString& face);
 
-// The message-box service of this module; ShowMessage goes through it.
-void SetMessageBoxProc(MessageBoxProc proc);
-MessageBoxProc GetMessageBoxProc();
-
 // The string table of this module, for ShowMessage by number.
 using StringLookupProc = QString (*)(int id);
 void SetStringLookup(StringLookupProc lookup);
 
-// Passes text, owner and type to the installed message-box service and returns its answer. Without
+// Passes text, owner and type to the lent message-box service (SetMessageBoxProc) and returns its answer. Without
 // a service nothing can be asked; the answer is then OK (1).
 int ShowMessage(const QString& text, QWidget* owner, unsigned type);
 // The same with the text of string id of this module's table (empty when there is no table).

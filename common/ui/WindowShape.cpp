@@ -77,3 +77,15 @@ void StartWindowDrag(QWidget* widget) {
 }
 
 }  // namespace zanto::ui
+
+namespace zanto::ui {
+
+bool DragFromHitMask(QWidget* window, const QImage& mask, QPoint point) {
+    if (!IsDragPixel(mask, point)) {
+        return false;
+    }
+    StartWindowDrag(window);
+    return true;
+}
+
+}  // namespace zanto::ui

@@ -26,5 +26,8 @@ QRegion BoxShape(QSize size);
 bool IsDragPixel(const QImage& mask, QPoint point);
 // Lets the system move widget's top-level window with the pointer, as a caption drag would.
 void StartWindowDrag(QWidget* widget);
+// For a left-button press at point of window: when point is a drag area of mask, starts moving the
+// window and returns true (the press is used up); otherwise returns false.
+bool DragFromHitMask(QWidget* window, const QImage& mask, QPoint point);
 
 }  // namespace zanto::ui

@@ -271,3 +271,25 @@ TEST_F(MxListCtrlExTest, InsertingAColumnMovesLaterCellsRight) {
     EXPECT_EQ(list->header()->sectionSize(1), 70);
     EXPECT_EQ(list->header()->sectionSize(2), 60);
 }
+
+TEST_F(MxListCtrlExTest, StateImagesComeFirstThenIconThenLabel) {
+    const int left = list->GetItemRectEx(0, MxListCtrlEx::kBounds).left();
+    EXPECT_EQ(list->GetItemRectEx(0, MxListCtrlEx::kIcon).left(), left);
+    list->SetImageList({Solid(Qt::green)}, MxListCtrlEx::kStateImages);
+    EXPECT_EQ(list->StateImageWidth(), 16);
+    list->SetItemStateImage(0, 1);
+    const QRect icon = list->GetItemRectEx(0, MxListCtrlEx::kIcon);
+    const QRect label = list->GetItemRectEx(0, MxListCtrlEx::kLabel);
+    EXPECT_EQ(icon.left(), left + 16);
+    EXPECT_EQ(label.left(), icon.right() + 1);
+    const QImage shown = Render(list->viewport());
+    EXPECT_EQ(shown.pixel(left + 8, icon.center().y()), qRgb(0, 255, 0)) << "state image";
+    EXPECT_EQ(shown.pixel(icon.center()), qRgb(255, 0, 0)) << "small icon 0";
+    // The label keeps the whole rest of the first column.
+    list->SetItemText(0, 0, QString(80, QLatin1Char('W')));
+    const QString fitted = list->DisplayedLabel(0);
+    const int room = 150 - label.left();
+    EXPECT_LE(list->fontMetrics().horizontalAdvance(fitted) + 4, room);
+    ASSERT_TRUE(fitted.endsWith(QStringLiteral("...")));
+    EXPECT_GT(list->fontMetrics().horizontalAdvance(fitted.chopped(3) + QStringLiteral("W...")) + 4, room);
+}

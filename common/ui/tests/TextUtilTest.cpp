@@ -101,7 +101,9 @@ TEST_F(TextUtilTest, ShowMessageGoesThroughTheInstalledBox) {
     // Without a box nothing can be asked; the caller gets OK instead of a crash.
     EXPECT_EQ(ShowMessage(QStringLiteral("Delete?"), nullptr, kMbYesNo), kIdOk);
 
-    SetMessageBoxProc(&RecordingBox);
+    SetMessageBoxProc(+[](const char*, QWidget*, unsigned) { return kIdCancel; });
+    SetMessageBoxProc(&RecordingBox);  // the last one lent wins
+    EXPECT_EQ(LentSkinServices().messageBox, &RecordingBox);
     EXPECT_EQ(ShowMessage(QString::fromUtf8("Löschen?"), nullptr, kMbYesNo | kMbDefButton2), kIdNo);
     EXPECT_EQ(g_lastText, QString::fromUtf8("Löschen?"));
     EXPECT_EQ(g_lastType, kMbYesNo | kMbDefButton2);
