@@ -386,6 +386,12 @@ TEST_F(ControlsTest, ShapesArePixelExact) {
     EXPECT_FALSE(box.contains(QPoint(3, 3)));
     EXPECT_TRUE(box.contains(QPoint(20, 3)));
 
+    QWidget window;
+    window.setMask(QRegion(0, 0, 5, 5));
+    ShapeWindow(&window, r, QSize(40, 30));
+    EXPECT_EQ(window.size(), QSize(40, 30));
+    EXPECT_EQ(window.mask(), r);
+
     QImage mask(4, 1, QImage::Format_RGB32);
     mask.setPixel(0, 0, qRgb(0, 0, 0));
     mask.setPixel(1, 0, qRgb(255, 255, 255));
