@@ -15,6 +15,7 @@
 #include "common/ui/LatchButton.h"
 #include "common/ui/MarginLabel.h"
 #include "common/ui/MxListCtrlEx.h"
+#include "common/ui/SkinApply.h"
 #include "common/ui/SkinCallbacks.h"
 #include "common/ui/TextUtil.h"
 #include "resources/Pictures.h"
@@ -97,20 +98,15 @@ public:
     }
 
     ui::BitmapButton* AddButton(int n) {
-        QPoint at;
-        const QPixmap* picture = SkinPicture(n, &at);
         auto* button = new ui::BitmapButton(this);
-        button->SetPictures(picture, nullptr, true);
-        button->MoveTo(at.x(), at.y());
+        button->setFocusPolicy(Qt::NoFocus);
+        ui::ApplySkinButton(button, n, &skin::GetSkinBitmap);
         return button;
     }
 
     void AddSlider(int n, int position) {
-        uint32_t words[2];
-        const QPixmap* picture = SkinPicture(n, nullptr, words);
         auto* slider = new ui::BitmapSlider(this);
-        slider->SetPicture(picture, nullptr, static_cast<int>(words[0] >> 16), true);
-        slider->MoveTo(static_cast<int>(words[0] & 0xFFFF), static_cast<int>(words[1]));
+        ui::ApplySkinSlider(slider, n, &skin::GetSkinBitmap);
         slider->SetPosition(position);
     }
 
@@ -273,11 +269,8 @@ void Windows() {
         playlist.AddButton(n);
     }
     for (int n : {42, 43}) {
-        QPoint at;
-        const QPixmap* picture = SkinPicture(n, &at);
         auto* latch = new ui::LatchButton(&playlist);
-        latch->SetPictures(picture, nullptr, true);
-        latch->MoveTo(at.x(), at.y());
+        ui::ApplySkinLatch(latch, n, &skin::GetSkinBitmap);
         latch->SetLatched(n == 42);
     }
     auto* songs = SkinList(&playlist, 8);

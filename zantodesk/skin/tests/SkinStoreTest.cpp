@@ -5,6 +5,10 @@
 #include <vector>
 
 #include "common/testing/QtApp.h"
+#include "common/ui/BitmapButton.h"
+#include "common/ui/BitmapSlider.h"
+#include "common/ui/LatchButton.h"
+#include "common/ui/SkinApply.h"
 #include "common/ui/WindowShape.h"
 #include "zantodesk/skin/SkinStore.h"
 
@@ -306,4 +310,33 @@ TEST_F(SkinStoreTest, MissingPicturesLeaveTheirSlotsEmpty) {
     EXPECT_FALSE(store.IsBuilt());
     store.GetRegion(0, &r);
     EXPECT_TRUE(r.isEmpty());
+}
+
+TEST_F(SkinStoreTest, ControlsTakeTheirSkinElementsByNumber) {
+    QWidget window;
+    auto* play = new ui::BitmapButton(&window);
+    auto* all = new ui::LatchButton(&window);
+    auto* seek = new ui::BitmapSlider(&window);
+    auto* list = new QWidget(&window);
+    ui::ApplySkinShape(&window, kPlayerRegion, 0, &GetSkinRegion, &GetSkinBitmap);
+    EXPECT_EQ(window.size(), QSize(340, 99));
+    EXPECT_FALSE(window.mask().contains(QPoint(5, 30)));
+    EXPECT_TRUE(window.mask().contains(QPoint(300, 5)));
+
+    EXPECT_TRUE(ui::ApplySkinButton(play, 9, &GetSkinBitmap));
+    EXPECT_EQ(play->geometry(), QRect(QPoint(52, 77), play->FrameSize()));
+    EXPECT_EQ(play->Picture(), Picture(9)) << "the store's own picture, borrowed";
+    EXPECT_TRUE(ui::ApplySkinLatch(all, 42, &GetSkinBitmap));
+    EXPECT_EQ(all->geometry(), QRect(QPoint(21, 65), all->FrameSize()));
+    EXPECT_TRUE(ui::ApplySkinSlider(seek, 13, &GetSkinBitmap));
+    EXPECT_EQ(seek->geometry(), QRect(133, 67, 148, Picture(13)->height()));
+    EXPECT_EQ(seek->TrackWidth(), 148);
+    EXPECT_FALSE(ui::ApplySkinButton(play, 29, &GetSkinBitmap)) << "an empty slot";
+    EXPECT_TRUE(play->FrameSize().isEmpty());
+
+    ui::ApplySkinFont(list, 11, &GetSkinFont);
+    EXPECT_EQ(list->geometry(), QRect(89, 44, 301, 177));
+    EXPECT_EQ(list->font().pixelSize(), 11);
+    EXPECT_EQ(list->palette().color(QPalette::Base), QColor(192, 220, 192));
+    EXPECT_EQ(list->palette().color(QPalette::Text), QColor(0, 0, 0));
 }
