@@ -4,9 +4,30 @@
 #include <QGuiApplication>
 #include <QDir>
 #include <QTextStream>
+#include <QSet>
+#include <algorithm>
 #include <cstdio>
 
 #include "resources/generator/Pictures.h"
+
+// Pictures of at most 256 colours are stored with a colour table, which the program keeps as the
+// picture's palette; richer ones stay true colour. Nothing is dithered or changed.
+static QImage WithColourTable(const QImage& image) {
+    const QImage argb = image.convertToFormat(QImage::Format_ARGB32);
+    QSet<QRgb> colours;
+    for (int y = 0; y < argb.height(); ++y) {
+        const auto* line = reinterpret_cast<const QRgb*>(argb.constScanLine(y));
+        for (int x = 0; x < argb.width(); ++x) {
+            colours.insert(line[x]);
+            if (colours.size() > 256) {
+                return image;
+            }
+        }
+    }
+    QList<QRgb> table(colours.begin(), colours.end());
+    std::sort(table.begin(), table.end());
+    return argb.convertToFormat(QImage::Format_Indexed8, table, Qt::ThresholdDither | Qt::AvoidDither);
+}
 
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -33,7 +54,7 @@ int main(int argc, char** argv) {
         return true;
     };
     for (const auto& [number, image] : zanto::skingen::DrawBitmaps()) {
-        if (!write(QStringLiteral("bitmap"), number, image)) {
+        if (!write(QStringLiteral("bitmap"), number, WithColourTable(image))) {
             return 1;
         }
     }

@@ -340,3 +340,35 @@ TEST_F(SkinStoreTest, ControlsTakeTheirSkinElementsByNumber) {
     EXPECT_EQ(list->palette().color(QPalette::Base), QColor(192, 220, 192));
     EXPECT_EQ(list->palette().color(QPalette::Text), QColor(0, 0, 0));
 }
+
+TEST_F(SkinStoreTest, PalettesHoldThePictureColoursAndMasksHaveNone) {
+    int withPalette = 0;
+    for (int n = 0; n < kBitmapCount; ++n) {
+        const auto& slot = kBitmapSlots[static_cast<size_t>(n)];
+        const QPixmap* picture = nullptr;
+        const ui::SkinPalette* palette = nullptr;
+        GetSkinBitmap(n, &picture, &palette, nullptr);
+        if (slot.mask || slot.resource == 0) {
+            EXPECT_TRUE(palette->IsEmpty()) << n;
+            continue;
+        }
+        if (palette->IsEmpty()) continue;
+        ++withPalette;
+        EXPECT_LE(palette->entries.size(), 256u);
+        const std::set<QRgb> entries(palette->entries.begin(), palette->entries.end());
+        const QImage image = picture->toImage().convertToFormat(QImage::Format_ARGB32);
+        for (int y = 0; y < image.height(); ++y) {
+            for (int x = 0; x < image.width(); ++x) {
+                const QRgb p = image.pixel(x, y);
+                if (qAlpha(p) == 255) {
+                    ASSERT_TRUE(entries.count(qRgb(qRed(p), qGreen(p), qBlue(p)))) << n;
+                }
+            }
+        }
+    }
+    // The digit strip has few colours, so it comes with its table.
+    const ui::SkinPalette* digits = nullptr;
+    GetSkinBitmap(21, nullptr, &digits, nullptr);
+    EXPECT_FALSE(digits->IsEmpty());
+    EXPECT_GT(withPalette, 5);
+}
