@@ -477,6 +477,11 @@ void MessageBoxes() {
     };
     for (const Sample& s : samples) {
         skin::SkinMessageDialog box(QString::fromLatin1(s.text), nullptr, s.type);
+        // Shown and active, so the first tick's focus shows on the default button.
+        box.show();
+        box.activateWindow();
+        QApplication::setActiveWindow(&box);
+        QApplication::processEvents();
         box.FirstTick();
         const QImage image = Shaped(Grab(&box), box.mask(), &box);
         Save(image, QStringLiteral("messagebox_%1").arg(QLatin1String(s.name)));
