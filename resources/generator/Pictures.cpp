@@ -14,7 +14,7 @@ namespace {
 
 using KS = KeyState;
 
-struct KeySpec {
+struct KeyPicture {
     int resource;
     QSize frame;
     KeyContent content;
@@ -24,7 +24,7 @@ struct KeySpec {
 constexpr int kDigitWidth = 9;
 constexpr int kDigitHeight = 13;
 
-std::vector<KeySpec> Keys() {
+std::vector<KeyPicture> Keys() {
     using namespace glyph;
     return {
         {145, {25, 17}, Mode(0)}, {153, {25, 17}, Mode(1)}, {152, {25, 17}, Mode(2)},
@@ -452,7 +452,7 @@ void Lamp(QPainter& p, bool marked, bool current) {
 }  // namespace
 
 QSize FrameSizeOf(int resource) {
-    for (const KeySpec& k : Keys()) {
+    for (const KeyPicture& k : Keys()) {
         if (k.resource == resource) {
             return k.frame;
         }
@@ -472,7 +472,7 @@ QSize FrameSizeOf(int resource) {
 
 std::map<int, QImage> DrawBitmaps() {
     std::map<int, QImage> out;
-    for (const KeySpec& k : Keys()) {
+    for (const KeyPicture& k : Keys()) {
         KeyContent content = k.content;
         if (k.resource == 209) {
             content = Brand(8);
