@@ -78,7 +78,7 @@ inline Bytes WaveFile(uint16_t tag, uint16_t channels, uint32_t rate, uint16_t b
 inline bool WriteFile(const std::string& path, const Bytes& b) {
     FILE* f = std::fopen(path.c_str(), "wb");
     if (!f) return false;
-    bool ok = std::fwrite(b.data(), 1, b.size(), f) == b.size();
+    bool ok = b.empty() || std::fwrite(b.data(), 1, b.size(), f) == b.size();
     return std::fclose(f) == 0 && ok;
 }
 
