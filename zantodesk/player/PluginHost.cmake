@@ -21,11 +21,13 @@ pluginhost_fixture(fx_refuse "FX_FILTER=\"Refuse (*.ref)|*.ref|\"" "FX_EXT=\".re
 pluginhost_fixture(fx_noopen "FX_FILTER=\"Bad (*.bad)|*.bad|\"" "FX_EXT=\".bad\"" FX_OPEN_FAILS)
 pluginhost_fixture(fx_noprobe "FX_FILTER=\"Odd (*.odd)|*.odd|\"" "FX_EXT=\".odd\"" FX_PROBE_ANSWER=2)
 pluginhost_fixture(fx_partial "FX_FILTER=\"Part (*.part)|*.part|\"" "FX_EXT=\".part\"" FX_WITHOUT_SETPOS)
+pluginhost_fixture(fx_throws "FX_FILTER=\"Throw (*.thr)|*.thr|\"" "FX_EXT=\".thr\"" FX_THROWS)
 
 zanto_add_test(pluginhost_tests
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/tests/PluginHostTest.cpp
   LIBS zanto_pluginhost ${MP3LAME_LIBRARY})
 add_dependencies(pluginhost_tests pluginhost_fx_wav pluginhost_fx_mpeg pluginhost_fx_refuse
-                 pluginhost_fx_noopen pluginhost_fx_noprobe pluginhost_fx_partial mpegaud)
+                 pluginhost_fx_noopen pluginhost_fx_noprobe pluginhost_fx_partial
+                 pluginhost_fx_throws mpegaud)
 target_compile_definitions(pluginhost_tests PRIVATE
   PLUGINHOST_FIXTURES="${PLUGINHOST_FIXTURES}" MPEGAUD_PLUGIN="$<TARGET_FILE:mpegaud>")
