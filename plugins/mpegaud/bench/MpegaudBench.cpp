@@ -4,9 +4,11 @@
 #include <benchmark/benchmark.h>
 #include <dlfcn.h>
 #include <sys/resource.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
@@ -22,10 +24,16 @@ constexpr double kSeconds = 120.0;
 
 const std::string& Mp3File() {
     static const std::string path = [] {
-        std::string p = (std::filesystem::temp_directory_path() / "zanto-bench-120s.mp3").string();
+        std::string p = (std::filesystem::temp_directory_path() /
+                         ("zanto-bench-" + std::to_string(getpid()) + ".mp3"))
+                            .string();
         zanto::testkit::ToneMp3 tone;
         tone.seconds = kSeconds;
         if (!zanto::testkit::WriteSineMp3(p, tone)) std::abort();
+        // Removed at exit through a plain buffer: the string itself is gone by then.
+        static char removeAtExit[4096];
+        std::snprintf(removeAtExit, sizeof removeAtExit, "%s", p.c_str());
+        std::atexit([] { std::remove(removeAtExit); });
         return p;
     }();
     return path;
