@@ -112,6 +112,10 @@ TEST_F(ZantoplaySessionTest, TheProgramPlaysFromTheCommandLine) {
     auto [status, text] = run("--plugins '" + folder + "' '" + dir / "a.mp3" + "'");
     EXPECT_EQ(status, 0) << text;
     EXPECT_NE(text.find("a.mp3  0:01/0:01  128 kbit/s  44.1 kHz  MP3  stopped"), std::string::npos) << text;
+    // Without --plugins it uses the "Plug-in" folder beside the program.
+    std::tie(status, text) = run("'" + dir / "b.mp3" + "'");
+    EXPECT_EQ(status, 0) << text;
+    EXPECT_NE(text.find("b.mp3  0:01/0:01  32 kbit/s  22.0 kHz  MPEG  stopped"), std::string::npos) << text;
     std::tie(status, text) = run("--plugins '" + dir / "bin/Plug-in" + "' x.mp3");
     EXPECT_EQ(status, 1);
     EXPECT_NE(text.find("no decoder plug-ins"), std::string::npos) << text;
