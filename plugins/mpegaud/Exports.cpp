@@ -40,6 +40,16 @@ Player* Take(HMA_HANDLE handle) {
     return player;
 }
 
+// Runs an export's work; nothing may leave a C function, and a command that cannot even be
+// queued (no memory) is dropped like a lost message.
+template <class F>
+void Guarded(F work) {
+    try {
+        work();
+    } catch (...) {
+    }
+}
+
 // The stream's path, or empty when the stream fails.
 bool PathOf(CMediaStream* stream, std::string& path) {
     try {
@@ -83,7 +93,6 @@ HMA_HANDLE Open(CMediaStream* stream) {
     std::unique_ptr<Player> player;
     try {
         player = std::make_unique<Player>(std::make_unique<mpegaud::MpegEngine>());
-        Live().reserve(Live().size() + 1);
     } catch (...) {  // std::bad_alloc, or no thread could be started
         LastError() = mpegaud::kTextNoMemory;
         return nullptr;
@@ -95,10 +104,12 @@ HMA_HANDLE Open(CMediaStream* stream) {
     }
     try {
         player->TakeHeader(zanto::ProbeMpegFile(path));
+        Live().insert(player.get());
     } catch (...) {
-        player->TakeHeader(0);
+        player.reset();
+        LastError() = mpegaud::kTextNoMemory;
+        return nullptr;
     }
-    Live().insert(player.get());
     return player.release();
 }
 
@@ -106,20 +117,20 @@ void Clear(HMA_HANDLE handle) {
     Player* player = Take(handle);
     if (!player) return;
     Live().erase(player);
-    player->Shutdown();
+    Guarded([&] { player->Shutdown(); });
     delete player;
 }
 
 void Play(HMA_HANDLE handle) {
-    if (Player* p = Take(handle)) p->Play();
+    if (Player* p = Take(handle)) Guarded([&] { p->Play(); });
 }
 
 void Stop(HMA_HANDLE handle) {
-    if (Player* p = Take(handle)) p->Stop();
+    if (Player* p = Take(handle)) Guarded([&] { p->Stop(); });
 }
 
 void Pause(HMA_HANDLE handle) {
-    if (Player* p = Take(handle)) p->Pause();
+    if (Player* p = Take(handle)) Guarded([&] { p->Pause(); });
 }
 
 int32_t GetDuration(HMA_HANDLE handle) {
@@ -138,7 +149,7 @@ int32_t GetPos(HMA_HANDLE handle) {
 }
 
 void SetPos(HMA_HANDLE handle, int32_t ms) {
-    if (Player* p = Take(handle)) p->SetPos(ms);
+    if (Player* p = Take(handle)) Guarded([&] { p->SetPos(ms); });
 }
 
 int32_t GetData(HMA_HANDLE handle, int32_t code, void* buffer, int32_t size) {
@@ -153,7 +164,9 @@ int32_t GetData(HMA_HANDLE handle, int32_t code, void* buffer, int32_t size) {
 
 int32_t SetData(HMA_HANDLE handle, int32_t code, void* buffer, int32_t size) {
     Player* p = Take(handle);
-    return p ? p->SetData(code, buffer, size) : 0;
+    int32_t result = 0;
+    if (p) Guarded([&] { result = p->SetData(code, buffer, size); });
+    return result;
 }
 
 void* GetStream(HMA_HANDLE handle) {

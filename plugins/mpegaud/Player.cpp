@@ -26,7 +26,13 @@ std::string SampleRateText(uint32_t hz) {
 
 Player::Player(std::unique_ptr<Engine> engine) : engine_(std::move(engine)) {}
 
-Player::~Player() { Shutdown(); }
+Player::~Player() {
+    try {
+        Shutdown();
+    } catch (...) {
+        // The engine's own destructor still ends and joins its thread.
+    }
+}
 
 int32_t Player::OpenInput(const std::string& path) {
     return engine_->SendOpenInput(path);

@@ -5,11 +5,13 @@ target_link_libraries(zanto_pluginhost PUBLIC zanto_stream zanto_common hma_cont
 find_library(MP3LAME_LIBRARY mp3lame REQUIRED)
 
 # Small plug-ins with scripted answers, built for the host's tests.
-set(PLUGINHOST_FIXTURES ${CMAKE_BINARY_DIR}/tests/hma-fixtures)
+set(PLUGINHOST_FIXTURES ${CMAKE_BINARY_DIR}/tests/pluginhost-fixtures)
 function(pluginhost_fixture name)
-  zanto_add_plugin(${name} SOURCES ${CMAKE_CURRENT_LIST_DIR}/tests/PluginHostFixturePlugin.cpp
+  zanto_add_plugin(pluginhost_${name}
+                   SOURCES ${CMAKE_CURRENT_LIST_DIR}/tests/PluginHostFixturePlugin.cpp
                    OUTPUT_DIRECTORY ${PLUGINHOST_FIXTURES})
-  target_compile_definitions(${name} PRIVATE ${ARGN})
+  set_target_properties(pluginhost_${name} PROPERTIES OUTPUT_NAME ${name})
+  target_compile_definitions(pluginhost_${name} PRIVATE ${ARGN})
 endfunction()
 pluginhost_fixture(fx_wav "FX_FILTER=\"WAV (*.wav)|*.wav|\"" "FX_NAME=\"Fixture WAV\"" "FX_EXT=\".wav\""
                    FX_UNKNOWN_DURATIONS=2 FX_DURATION=4000)
@@ -19,10 +21,13 @@ pluginhost_fixture(fx_refuse "FX_FILTER=\"Refuse (*.ref)|*.ref|\"" "FX_EXT=\".re
 pluginhost_fixture(fx_noopen "FX_FILTER=\"Bad (*.bad)|*.bad|\"" "FX_EXT=\".bad\"" FX_OPEN_FAILS)
 pluginhost_fixture(fx_noprobe "FX_FILTER=\"Odd (*.odd)|*.odd|\"" "FX_EXT=\".odd\"" FX_PROBE_ANSWER=2)
 pluginhost_fixture(fx_partial "FX_FILTER=\"Part (*.part)|*.part|\"" "FX_EXT=\".part\"" FX_WITHOUT_SETPOS)
+pluginhost_fixture(fx_throws "FX_FILTER=\"Throw (*.thr)|*.thr|\"" "FX_EXT=\".thr\"" FX_THROWS)
 
 zanto_add_test(pluginhost_tests
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/tests/PluginHostTest.cpp
   LIBS zanto_pluginhost ${MP3LAME_LIBRARY})
-add_dependencies(pluginhost_tests fx_wav fx_mpeg fx_refuse fx_noopen fx_noprobe fx_partial mpegaud)
+add_dependencies(pluginhost_tests pluginhost_fx_wav pluginhost_fx_mpeg pluginhost_fx_refuse
+                 pluginhost_fx_noopen pluginhost_fx_noprobe pluginhost_fx_partial
+                 pluginhost_fx_throws mpegaud)
 target_compile_definitions(pluginhost_tests PRIVATE
   PLUGINHOST_FIXTURES="${PLUGINHOST_FIXTURES}" MPEGAUD_PLUGIN="$<TARGET_FILE:mpegaud>")

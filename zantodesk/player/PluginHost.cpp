@@ -147,7 +147,13 @@ int32_t PluginHost::OpenFile(const std::string& path) {
                 stream->SeekToBegin();
             } catch (const FileError&) {
             }
-            answer = canBeOpen(stream.get());
+            // A plug-in should catch the stream's file errors itself; one that lets them through
+            // has not recognised the file.
+            try {
+                answer = canBeOpen(stream.get());
+            } catch (...) {
+                answer = HMA_OPEN_NO;
+            }
             if (answer != HMA_OPEN_NO && Bind(library)) {
                 chosen = library;
                 break;
@@ -161,7 +167,12 @@ int32_t PluginHost::OpenFile(const std::string& path) {
     stream_ = std::move(stream);
     if (answer != HMA_OPEN_YES) return answer;
 
-    HMA_HANDLE handle = exports_.open(stream_.get());
+    HMA_HANDLE handle = nullptr;
+    try {
+        handle = exports_.open(stream_.get());
+    } catch (...) {
+        handle = nullptr;
+    }
     if (!handle) {
         ReleaseStream();
         dlclose(library_);

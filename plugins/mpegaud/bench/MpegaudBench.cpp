@@ -4,8 +4,11 @@
 #include <benchmark/benchmark.h>
 #include <dlfcn.h>
 #include <sys/resource.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
@@ -21,10 +24,16 @@ constexpr double kSeconds = 120.0;
 
 const std::string& Mp3File() {
     static const std::string path = [] {
-        std::string p = (std::filesystem::temp_directory_path() / "zanto-bench-120s.mp3").string();
+        std::string p = (std::filesystem::temp_directory_path() /
+                         ("zanto-bench-" + std::to_string(getpid()) + ".mp3"))
+                            .string();
         zanto::testkit::ToneMp3 tone;
         tone.seconds = kSeconds;
         if (!zanto::testkit::WriteSineMp3(p, tone)) std::abort();
+        // Removed at exit through a plain buffer: the string itself is gone by then.
+        static char removeAtExit[4096];
+        std::snprintf(removeAtExit, sizeof removeAtExit, "%s", p.c_str());
+        std::atexit([] { std::remove(removeAtExit); });
         return p;
     }();
     return path;
@@ -55,7 +64,10 @@ Plugin& ThePlugin() {
     return p;
 }
 
+// Measured by the mpg123 run, compared against by the plug-in run: means, and the fastest
+// iteration (what each does when the shared machine lets it run).
 double toolSeconds = 0;
+double toolBestSeconds = 0;
 double toolCpuSeconds = 0;
 
 double CpuSeconds(int who) {
@@ -71,13 +83,16 @@ void BM_Mpg123TestMode(benchmark::State& state) {
         state.SkipWithError("the mpg123 program is not installed");
         return;
     }
-    double total = 0;
+    double total = 0, best = 1e9;
     const double cpuBefore = CpuSeconds(RUSAGE_CHILDREN);
     for (auto _ : state) {
         auto start = std::chrono::steady_clock::now();
         if (std::system(command.c_str()) != 0) state.SkipWithError("mpg123 failed");
-        total += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        total += elapsed;
+        best = std::min(best, elapsed);
     }
+    toolBestSeconds = best;
     toolSeconds = total / double(state.iterations());
     toolCpuSeconds = (CpuSeconds(RUSAGE_CHILDREN) - cpuBefore) / double(state.iterations());
     state.counters["audio_s_per_s"] = kSeconds / toolSeconds;
@@ -87,7 +102,7 @@ void BM_Mpg123TestMode(benchmark::State& state) {
 void BM_DecodeThroughPlugin(benchmark::State& state) {
     Plugin& p = ThePlugin();
     zanto::Clock& clock = zanto::Clock::System();
-    double total = 0, cpu = 0;
+    double total = 0, cpu = 0, best = 1e9;
     for (auto _ : state) {
         CMediaFileStream stream;
         const double cpuBefore = CpuSeconds(RUSAGE_SELF);
@@ -101,6 +116,7 @@ void BM_DecodeThroughPlugin(benchmark::State& state) {
             clock.Sleep(std::chrono::milliseconds(1));
         double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         total += elapsed;
+        best = std::min(best, elapsed);
         cpu += CpuSeconds(RUSAGE_SELF) - cpuBefore;  // all threads: decoder, output, this poller
         // Closing the output afterwards is not decoding: it waits for the device's last periods.
         state.SetIterationTime(elapsed);
@@ -113,6 +129,7 @@ void BM_DecodeThroughPlugin(benchmark::State& state) {
     // Wall time: what the listener waits. CPU time: the decoding work itself, which a loaded
     // machine does not distort.
     if (toolSeconds > 0) state.counters["speed_vs_mpg123"] = toolSeconds / seconds;
+    if (toolBestSeconds > 0) state.counters["best_speed_vs_mpg123"] = toolBestSeconds / best;
     if (toolCpuSeconds > 0) state.counters["cpu_speed_vs_mpg123"] = toolCpuSeconds / cpuSeconds;
 }
 
@@ -130,7 +147,7 @@ void BM_QueryExport(benchmark::State& state) {
 
 }  // namespace
 
-BENCHMARK(BM_Mpg123TestMode)->Unit(benchmark::kMillisecond)->Iterations(5)->UseRealTime();
-BENCHMARK(BM_DecodeThroughPlugin)->Unit(benchmark::kMillisecond)->Iterations(5)->UseManualTime();
+BENCHMARK(BM_Mpg123TestMode)->Unit(benchmark::kMillisecond)->Iterations(9)->UseRealTime();
+BENCHMARK(BM_DecodeThroughPlugin)->Unit(benchmark::kMillisecond)->Iterations(9)->UseManualTime();
 // Arguments: 0 = GetPos, 1 = GetState; 0 = stopped handle, 1 = playing handle.
 BENCHMARK(BM_QueryExport)->Args({0, 0})->Args({1, 0})->Args({0, 1})->Args({1, 1});

@@ -13,7 +13,7 @@ using namespace zanto::testkit;
 
 namespace {
 
-TEST(BufferedInputTest, ReadsAndSeeksLikeTheFileItself) {
+TEST(MpegBufferedInputTest, ReadsAndSeeksLikeTheFileItself) {
     TempDir dir;
     Bytes bytes(5000);
     std::mt19937 random(7);

@@ -32,7 +32,7 @@ struct FakeEngine : Engine {
     void Free() override { *freed = true; }
 };
 
-struct PlayerFixture : testing::Test {
+struct MpegPlayerTest : testing::Test {
     std::vector<Sent> sent;
     bool freed = false;
     FakeEngine* engine = new FakeEngine(&sent, &freed);
@@ -43,7 +43,7 @@ struct PlayerFixture : testing::Test {
     }
 };
 
-TEST_F(PlayerFixture, NotificationsKeepTheFieldsTheExportsAnswer) {
+TEST_F(MpegPlayerTest, NotificationsKeepTheFieldsTheExportsAnswer) {
     EXPECT_EQ(player.Duration(), -1);
     EXPECT_EQ(player.Position(), 0);
     EXPECT_EQ(player.Volume(), 77);
@@ -80,14 +80,14 @@ TEST_F(PlayerFixture, NotificationsKeepTheFieldsTheExportsAnswer) {
     }
 }
 
-TEST_F(PlayerFixture, EndOfInputBeforeTheDurationIsKnownLeavesPositionUnknown) {
+TEST_F(MpegPlayerTest, EndOfInputBeforeTheDurationIsKnownLeavesPositionUnknown) {
     Notify(kNotifyState, kEngineEndOfInput);
     player.Drain();
     EXPECT_EQ(player.Position(), -1);
     EXPECT_EQ(player.State(), HMA_STATE_STOPPED);
 }
 
-TEST_F(PlayerFixture, CommandsSentByTheExports) {
+TEST_F(MpegPlayerTest, CommandsSentByTheExports) {
     player.Stop();
     EXPECT_TRUE(sent.empty()) << "Stop with engine state 0 sends nothing";
 
@@ -111,7 +111,7 @@ TEST_F(PlayerFixture, CommandsSentByTheExports) {
     EXPECT_EQ(sent, want);
 }
 
-TEST_F(PlayerFixture, VolumeIsClampedSentAndKept) {
+TEST_F(MpegPlayerTest, VolumeIsClampedSentAndKept) {
     struct Case {
         int32_t code, value, size, result, kept;
         bool sends;
@@ -135,7 +135,7 @@ TEST_F(PlayerFixture, VolumeIsClampedSentAndKept) {
     EXPECT_EQ(player.SetData(HMA_DATA_VOLUME, nullptr, 4), 0);
 }
 
-TEST_F(PlayerFixture, ShutdownStopsEndsTheThreadAndIgnoresVolumeOnTheWay) {
+TEST_F(MpegPlayerTest, ShutdownStopsEndsTheThreadAndIgnoresVolumeOnTheWay) {
     Notify(kNotifyState, kEnginePlaying);
     player.Drain();
     Notify(kNotifyTimecode, 0, 0, 9);
@@ -158,7 +158,7 @@ struct DataCase {
     int32_t stereo;
 };
 
-TEST_F(PlayerFixture, AnswersFromTheFirstFrameHeader) {
+TEST_F(MpegPlayerTest, AnswersFromTheFirstFrameHeader) {
     const DataCase cases[] = {
         {zanto::testkit::kMp3Header, "44.1", "128", "MP3", 1},  // MPEG-1 Layer III joint stereo
         {zanto::testkit::kMpeg2Header, "22.0", "64", "MPEG", 0},  // MPEG-2 Layer III mono
@@ -182,7 +182,7 @@ TEST_F(PlayerFixture, AnswersFromTheFirstFrameHeader) {
     }
 }
 
-TEST_F(PlayerFixture, TextAnswersNeedRoomForTheNul) {
+TEST_F(MpegPlayerTest, TextAnswersNeedRoomForTheNul) {
     player.TakeHeader(zanto::testkit::kMp3Header);
     struct Case {
         int32_t code;
@@ -216,7 +216,7 @@ TEST_F(PlayerFixture, TextAnswersNeedRoomForTheNul) {
     EXPECT_EQ(v, 77);
 }
 
-TEST(SampleRateTextTest, WholeKilohertzOrOneDecimal) {
+TEST(MpegSampleRateTextTest, WholeKilohertzOrOneDecimal) {
     struct Case {
         uint32_t hz;
         const char* text;

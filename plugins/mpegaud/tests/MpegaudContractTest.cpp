@@ -234,14 +234,21 @@ TEST_F(MpegaudContract, AnswersAboutARealFile) {
         const char* kbps;
         const char* type;
         int32_t stereo;
+        bool inWave;  // the MP3 data inside a RIFF WAVE file of format 0x55
     } cases[] = {
-        {"info.mp3", {3.0, 44100, 2, 128, true}, 3000, "44.1", "128", "MP3", 1},
-        {"scan.mp3", {2.4, 44100, 2, 128, false}, 2000, "44.1", "128", "MP3", 1},
-        {"mono.mp3", {1.6, 22050, 1, 32, false}, 2000, "22.0", "32", "MPEG", 0},
+        {"info.mp3", {3.0, 44100, 2, 128, true}, 3000, "44.1", "128", "MP3", 1, false},
+        {"scan.mp3", {2.4, 44100, 2, 128, false}, 2000, "44.1", "128", "MP3", 1, false},
+        {"mono.mp3", {1.6, 22050, 1, 32, false}, 2000, "22.0", "32", "MPEG", 0, false},
+        {"mp3.wav", {2.0, 44100, 2, 128, false}, 2000, "44.1", "128", "MP3", 1, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         ASSERT_TRUE(WriteSineMp3(dir / c.name, c.tone));
+        if (c.inWave) {
+            std::ifstream in(dir / c.name, std::ios::binary);
+            Bytes mp3((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+            ASSERT_TRUE(WriteFile(dir / c.name, WaveFile(0x55, 2, 44100, 0, mp3)));
+        }
         CMediaFileStream stream;
         ASSERT_TRUE(stream.Open((dir / c.name).c_str()));
         ASSERT_EQ(lib.canBeOpen(&stream), HMA_OPEN_YES);

@@ -16,6 +16,7 @@
 #include "plugins/mpegaud/tests/PluginLibrary.h"
 
 using namespace zanto::testkit;
+using mpegaud::testing::OpenHandles;
 using mpegaud::testing::PluginLibrary;
 
 namespace {
@@ -25,7 +26,9 @@ struct DiskOutput {
     explicit DiskOutput(const std::string& path) : file(path) {
         setenv("SDL_AUDIODRIVER", "disk", 1);
         setenv("SDL_DISKAUDIOFILE", file.c_str(), 1);
-        setenv("SDL_DISKAUDIODELAY", "1", 1);  // a buffer per millisecond: faster than real time
+        // 20 ms per period of the writer (8192 frames, 186 ms of sound at 44.1 kHz): about nine
+        // times real time, yet slow enough for every state on the way to be seen.
+        setenv("SDL_DISKAUDIODELAY", "20", 1);
     }
     ~DiskOutput() {
         setenv("SDL_AUDIODRIVER", "dummy", 1);
@@ -60,11 +63,12 @@ TEST(MpegaudPlayback, PlaysPausesSeeksAndEndsAtTheDuration) {
     DiskOutput output(dir / "out.raw");
     PluginLibrary lib;
     ASSERT_TRUE(lib.Complete());
+    OpenHandles open{lib, {}};
 
     CMediaFileStream stream;
     ASSERT_TRUE(stream.Open((dir / "tone.mp3").c_str()));
     ASSERT_EQ(lib.canBeOpen(&stream), HMA_OPEN_YES);
-    HMA_HANDLE h = lib.open(&stream);
+    HMA_HANDLE h = open.Open(&stream);
     ASSERT_NE(h, nullptr);
     ASSERT_TRUE(WaitFor([&] { return lib.getDuration(h) == 3000; }));
 
@@ -106,9 +110,10 @@ TEST(MpegaudPlayback, PlayAfterTheEndStartsAgainAndClearStopsAtOnce) {
     ASSERT_TRUE(WriteSineMp3(dir / "short.mp3", {1.2, 44100, 2, 128, true}));
     DiskOutput output(dir / "out.raw");
     PluginLibrary lib;
+    OpenHandles open{lib, {}};
     CMediaFileStream stream;
     ASSERT_TRUE(stream.Open((dir / "short.mp3").c_str()));
-    HMA_HANDLE h = lib.open(&stream);
+    HMA_HANDLE h = open.Open(&stream);
     ASSERT_NE(h, nullptr);
     ASSERT_TRUE(WaitFor([&] { return lib.getDuration(h) == 1000; }));
 
@@ -118,14 +123,21 @@ TEST(MpegaudPlayback, PlayAfterTheEndStartsAgainAndClearStopsAtOnce) {
     ASSERT_TRUE(WaitFor([&] {
         return lib.getState(h) == HMA_STATE_STOPPED && lib.getPos(h) == 1000;
     }));
-    // Playing a finished item starts it from the beginning.
+    // Playing a finished item plays it again from the beginning: a second of sound more.
+    const uintmax_t before = output.Size();
     lib.play(h);
-    ASSERT_TRUE(WaitFor([&] { return lib.getState(h) == HMA_STATE_PLAYING; }));
+    ASSERT_TRUE(WaitFor([&] {
+        return output.Size() >= before + 176400 && lib.getState(h) == HMA_STATE_STOPPED &&
+               lib.getPos(h) == 1000;
+    }));
     lib.clear(h);
 
     // A second handle plays beside a first one.
-    HMA_HANDLE a = lib.open(&stream);
-    HMA_HANDLE b = lib.open(&stream);
+    ASSERT_TRUE(WriteSineMp3(dir / "long.mp3", {10.0, 44100, 2, 128, true}));
+    CMediaFileStream longStream;
+    ASSERT_TRUE(longStream.Open((dir / "long.mp3").c_str()));
+    HMA_HANDLE a = open.Open(&longStream);
+    HMA_HANDLE b = open.Open(&longStream);
     ASSERT_NE(a, nullptr);
     ASSERT_NE(b, nullptr);
     lib.play(a);
@@ -144,9 +156,10 @@ TEST(MpegaudPlayback, AnOutputThatFailsWhenPlayStartsReportsTheErrorState) {
     ASSERT_TRUE(WriteSineMp3(dir / "tone.mp3", {1.0, 44100, 2, 128, true}));
     DiskOutput output(dir / "no-such-folder/out.raw");
     PluginLibrary lib;
+    OpenHandles open{lib, {}};
     CMediaFileStream stream;
     ASSERT_TRUE(stream.Open((dir / "tone.mp3").c_str()));
-    HMA_HANDLE h = lib.open(&stream);
+    HMA_HANDLE h = open.Open(&stream);
     ASSERT_NE(h, nullptr);
     lib.play(h);
     ASSERT_TRUE(WaitFor([&] { return lib.getState(h) == HMA_STATE_ERROR; }));
@@ -168,9 +181,10 @@ TEST(MpegaudPlayback, TheVolumeScalesTheSound) {
         const std::string out = dir / ("out" + std::to_string(c.volume) + ".raw");
         DiskOutput output(out);
         PluginLibrary lib;
+        OpenHandles open{lib, {}};
         CMediaFileStream stream;
         ASSERT_TRUE(stream.Open((dir / "tone.mp3").c_str()));
-        HMA_HANDLE h = lib.open(&stream);
+        HMA_HANDLE h = open.Open(&stream);
         ASSERT_NE(h, nullptr);
         int32_t volume = c.volume;
         ASSERT_EQ(lib.setData(h, HMA_DATA_VOLUME, &volume, 4), 1);

@@ -46,7 +46,7 @@ TEST(ZantoplayStatusTest, OneLineWithWhatIsKnown) {
     EXPECT_EQ(FormatStatus(bare), "x.wav  0:00/##:##  error");
 }
 
-struct SessionTest : testing::Test {
+struct ZantoplaySessionTest : testing::Test {
     TempDir dir;
     std::string folder = dir / "Plug-in";
     void SetUp() override {
@@ -64,7 +64,7 @@ struct SessionTest : testing::Test {
     }
 };
 
-TEST_F(SessionTest, PlaysEveryFileInOrderAndReportsTheOnesItCannot) {
+TEST_F(ZantoplaySessionTest, PlaysEveryFileInOrderAndReportsTheOnesItCannot) {
     zanto::PluginHost host(folder);
     host.Initialise(nullptr);
     zanto::FakeClock clock;
@@ -78,7 +78,7 @@ TEST_F(SessionTest, PlaysEveryFileInOrderAndReportsTheOnesItCannot) {
     EXPECT_EQ(err.str(), dir / "missing.mp3" + "\nCannot open file or file type is unsupported.\n");
 }
 
-TEST_F(SessionTest, KeysMoveOnAndQuit) {
+TEST_F(ZantoplaySessionTest, KeysMoveOnAndQuit) {
     zanto::PluginHost host(folder);
     host.Initialise(nullptr);
     zanto::FakeClock clock;
@@ -97,7 +97,7 @@ TEST_F(SessionTest, KeysMoveOnAndQuit) {
     EXPECT_FALSE(host.IsOpen());
 }
 
-TEST_F(SessionTest, TheProgramPlaysFromTheCommandLine) {
+TEST_F(ZantoplaySessionTest, TheProgramPlaysFromTheCommandLine) {
     fs::create_directories(dir / "bin/Plug-in");
     auto run = [&](const std::string& args) {
         std::string cmd = "ZANTO_SETTINGS='" + dir / "s.reg" + "' " + ZANTOPLAY_PATH + " " + args +
@@ -112,6 +112,10 @@ TEST_F(SessionTest, TheProgramPlaysFromTheCommandLine) {
     auto [status, text] = run("--plugins '" + folder + "' '" + dir / "a.mp3" + "'");
     EXPECT_EQ(status, 0) << text;
     EXPECT_NE(text.find("a.mp3  0:01/0:01  128 kbit/s  44.1 kHz  MP3  stopped"), std::string::npos) << text;
+    // Without --plugins it uses the "Plug-in" folder beside the program.
+    std::tie(status, text) = run("'" + dir / "b.mp3" + "'");
+    EXPECT_EQ(status, 0) << text;
+    EXPECT_NE(text.find("b.mp3  0:01/0:01  32 kbit/s  22.0 kHz  MPEG  stopped"), std::string::npos) << text;
     std::tie(status, text) = run("--plugins '" + dir / "bin/Plug-in" + "' x.mp3");
     EXPECT_EQ(status, 1);
     EXPECT_NE(text.find("no decoder plug-ins"), std::string::npos) << text;

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <stdexcept>
 #include <string>
 
 #include "plugins/contract/HmaPlugin.h"
@@ -69,6 +70,9 @@ int32_t CanBeOpen(CMediaStream* stream) {
     std::string ext = FX_EXT;
     if (path.size() < ext.size() || path.compare(path.size() - ext.size(), ext.size(), ext) != 0)
         return HMA_OPEN_NO;
+#ifdef FX_THROWS
+    throw std::runtime_error("a plug-in that lets an error through");
+#endif
     if (FX_CAN_BE_OPEN == HMA_OPEN_ERROR) lastError = std::string("busy ") + FX_EXT;
     return FX_CAN_BE_OPEN;
 }

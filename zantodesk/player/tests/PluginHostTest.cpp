@@ -184,6 +184,7 @@ TEST_F(PluginHostTest, OpenFileChoosesThePluginAndReportsEachOutcome) {
     Install("fx_refuse");
     Install("fx_noopen");
     Install("fx_partial");
+    Install("fx_throws");
     Install("fx_wav");
     File("Plug-in/notlib.hma", "not a library");
     PluginHost host(folder);
@@ -202,6 +203,7 @@ TEST_F(PluginHostTest, OpenFileChoosesThePluginAndReportsEachOutcome) {
         {File("plain.txt"), 0, false, ""},       // nobody's kind of file
         {File("song.bad"), 0, false, ""},        // Open gives no handle
         {File("song.part"), 0, false, ""},       // the plug-in lacks an export: passed over
+        {File("song.thr"), 0, false, ""},        // the plug-in throws: not recognised
         {File("song.ref"), 3, false, "busy .ref"},
         {File("song.wav"), 1, true, ""},
     };
