@@ -3,12 +3,17 @@
 // card): the port and the link, the link protocol from the byte up to the 32-KB block, and the
 // device operations on the player's directory.
 #include <array>
+#include <atomic>
 #include <cstdint>
+#include <memory>
+#include <optional>
 #include <string>
 
 #include "common/Clock.h"
 #include "memview/link/DeviceError.h"
+#include "memview/link/DirectoryImage.h"
 #include "memview/link/FlashGeometry.h"
+#include "memview/link/FormatCheck.h"
 #include "memview/link/ManualResetEvent.h"
 #include "memview/link/PortDriver.h"
 #include "memview/link/PortValue.h"
