@@ -1,0 +1,158 @@
+#pragma once
+// The built-in virtual player: the KP50 emulated at register level behind a virtual "LPT1" at base
+// 0x378. It answers the data, status and control registers exactly as the player does - strobes,
+// nibbles with the inverted bit 7, the ready line, link commands with the greeting, the NAND
+// command set on up to four internal and two card chips - so the host code cannot tell it from
+// the player. Its memories live in files in a folder (see VirtualFlashImage.h); no card file
+// means no card inserted. Faults can be injected for tests; counters record register traffic.
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <optional>
+#include <set>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "common/Clock.h"
+#include "memview/link/FlashGeometry.h"
+#include "memview/link/VirtualFlashImage.h"
+
+namespace zanto {
+
+inline constexpr const char* kInternalImageName = "internal.flash";
+inline constexpr const char* kCardImageName = "card.flash";
+
+class VirtualPlayer {
+public:
+    // Default chips of a new player: internal 0x75 + 0x73 (1536 blocks), card 0x75.
+    static std::vector<uint8_t> DefaultInternalCodes() { return {0x75, 0x73}; }
+    static std::vector<uint8_t> DefaultCardCodes() { return {0x75}; }
+
+    // Makes the folder and writes erased images. internalCodes: up to 4 codes (0 = empty
+    // position); cardCodes: up to 2, or none for no card (an old card file is removed).
+    static bool Create(const std::string& folder, const std::vector<uint8_t>& internalCodes,
+                       const std::optional<std::vector<uint8_t>>& cardCodes, std::string* error);
+
+    // Opens the player kept in the folder. The clock paces the optional speed limit.
+    explicit VirtualPlayer(const std::string& folder, Clock& clock = Clock::System());
+    ~VirtualPlayer();
+    bool IsOpen() const { return internal_.IsOpen(); }
+    const std::string& OpenError() const { return openError_; }
+    const std::string& Folder() const { return folder_; }
+
+    // ---- The port's registers (offsets from the base) ----------------------------------------
+    uint8_t ReadRegister(uint16_t offset);
+    void WriteRegister(uint16_t offset, uint8_t value);
+
+    // ---- Register traffic ------------------------------------------------------------------
+    uint64_t RegisterReads() const { return reads_; }
+    uint64_t RegisterWrites() const { return writes_; }
+    void ResetCounters() { reads_ = writes_ = 0; }
+
+    // ---- Fault injection (block numbers are logical blocks of the memory) ---------------------
+    // Marks a factory bad block: spare byte 5 = 0x00 in the first two pages of every erase unit.
+    bool MarkFactoryBad(MemoryType memory, uint16_t block);
+    void FailErase(MemoryType memory, uint16_t block) { eraseFails_.insert({memory, block}); }
+    void FailProgram(MemoryType memory, uint16_t block) { programFails_.insert({memory, block}); }
+    // The next `times` programs of the block's last page report success but leave it erased, so
+    // the read-back differs.
+    void FailVerify(MemoryType memory, uint16_t block, int times) {
+        verifyFails_[{memory, block}] = times;
+    }
+    void ClearFaults();
+    void SetReadyStuck(bool stuck) { readyStuck_ = stuck; }      // the ready line never rises
+    void SetWriteProtected(bool on) { writeProtected_ = on; }    // status bit 7 clear
+    void SetGreetingRefused(bool on) { greetingRefused_ = on; }  // link status stays 0xC
+    // After this many more register operations the cable is pulled: nothing answers any more.
+    void DisconnectAfter(uint64_t operations);
+    // After this many more register operations the player loses power: what was programmed stays,
+    // a page not yet confirmed is lost, nothing answers any more.
+    void PowerCutAfter(uint64_t operations);
+    void Reconnect();  // cable back / power back: the player starts afresh
+    bool IsDead() const { return dead_; }
+    void SetCardRemoved(bool removed) { cardRemoved_ = removed; }
+    // Payload bytes per second (page data in and out); 0 = unlimited.
+    void SetSpeedLimit(uint64_t bytesPerSecond);
+
+    // ---- Inspection ------------------------------------------------------------------------
+    VirtualFlashImage& Image(MemoryType memory) {
+        return memory == MemoryType::Card ? card_ : internal_;
+    }
+    bool CardPresent() const { return card_.IsOpen() && !cardRemoved_; }
+    // The 528 bytes of page k (0..63) of a logical block, or nullptr.
+    uint8_t* BlockPage(MemoryType memory, uint16_t block, size_t page);
+
+private:
+    enum class Mode : uint8_t { Idle, Write, Fast, Read };
+    enum class Expect : uint8_t { None, ChipSelect, Greeting1, Greeting2, FlashCommand, Address };
+    enum class Source : uint8_t { None, LinkStatus, Flash };
+
+    void OnControl(uint8_t previous, uint8_t now);
+    void OnCommand(uint8_t command);
+    void OnDataByte(uint8_t byte);
+    void OnFastByte(uint8_t byte);
+    void OnFlashCommand(uint8_t command);
+    void OnAddressByte(uint8_t byte);
+    uint8_t NextOutputByte();
+    void Present(uint8_t nibble);
+    void Program();
+    void Erase();
+    // The selected chip's image and position; nullptr when it does not answer.
+    VirtualFlashImage* SelectedChip(size_t& position);
+    bool InFaultSet(const std::set<std::pair<MemoryType, uint16_t>>& set, uint32_t page) const;
+    MemoryType SelectedMemory() const { return selected_ >= 4 ? MemoryType::Card : MemoryType::Internal; }
+    uint16_t SelectedLogicalBlock(uint32_t page) const;
+    void CountOperation();
+    void Die();
+    void ResetLinkState();
+    void Pace(size_t bytes);
+
+    std::string folder_;
+    Clock& clock_;
+    std::string openError_;
+    VirtualFlashImage internal_;
+    VirtualFlashImage card_;
+
+    // Port latches.
+    uint8_t data_ = 0;
+    uint8_t control_ = 0;
+    uint8_t status_ = 0;
+    // Link state.
+    Mode mode_ = Mode::Idle;
+    Expect expect_ = Expect::None;
+    Source source_ = Source::None;
+    uint8_t outByte_ = 0xFF;
+    bool greetingStarted_ = false;
+    bool greeted_ = false;
+    // NAND state.
+    uint8_t selected_ = 0xFF;
+    uint8_t flashCommand_ = 0xFF;
+    uint8_t address_[3] = {0, 0, 0};
+    int addressCount_ = 0;
+    uint8_t flashStatus_ = 0xC0;
+    int idIndex_ = 0;
+    uint32_t readPage_ = 0;
+    uint32_t readColumn_ = 0;
+    uint8_t programBuffer_[kPageRawSize];
+    uint32_t programFill_ = 0;
+    // Faults.
+    std::set<std::pair<MemoryType, uint16_t>> eraseFails_;
+    std::set<std::pair<MemoryType, uint16_t>> programFails_;
+    std::map<std::pair<MemoryType, uint16_t>, int> verifyFails_;
+    bool readyStuck_ = false;
+    bool writeProtected_ = false;
+    bool greetingRefused_ = false;
+    bool cardRemoved_ = false;
+    bool dead_ = false;
+    uint64_t operations_ = 0;
+    uint64_t deadAt_ = UINT64_MAX;
+    // Counters and pacing.
+    uint64_t reads_ = 0;
+    uint64_t writes_ = 0;
+    uint64_t speedLimit_ = 0;
+    uint64_t pacedBytes_ = 0;
+    Clock::Duration paceStart_{};
+};
+
+}  // namespace zanto
