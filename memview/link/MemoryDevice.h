@@ -17,6 +17,7 @@
 #include "memview/link/ManualResetEvent.h"
 #include "memview/link/PortDriver.h"
 #include "memview/link/PortValue.h"
+#include "memview/link/ProgressSink.h"
 
 namespace zanto {
 
@@ -131,7 +132,64 @@ public:
     // ==== Device operations: declared and implemented by the directory/operations side ====
     // (Refresh, Commit, AddFile, ... live in their own .cpp files.)
     // BEGIN DEVICE OPERATIONS
+    // -- Directory (inside an open link with the chips identified) --
+    // Reads block 0 and, when it names one, the relocated directory block into image.
+    bool ReadDirectory(DirectoryImage& image);
+    // Writes image to block 0, or relocates it when block 0 is unusable. Every block-map change
+    // the write makes (the directory's new block, blocks found bad, the superseded directory
+    // block) is applied to mirror too, so the loaded image never hands those blocks out.
+    bool WriteDirectory(DirectoryImage& image, DirectoryImage* mirror = nullptr);
+    // An empty directory for the identified chips, keeping the image's bad marks.
+    void MakeEmptyDirectory(DirectoryImage& image);
+    // Reads the memory's directory and tells whether its checksums are those last written.
+    bool CompareDirectory();
+    // Writes the loaded image without its waiting entries (the transfer engine calls it inside
+    // its own link after every file).
+    bool CommitImage();
+    // The version word of the last directory read (older format: below 0x0100).
+    uint16_t VersionRead() const { return versionRead_; }
 
+    // -- Operations that open and close the link themselves --
+    bool Refresh();
+    bool Commit();
+    bool InitializeQuick(ProgressSink* progress = nullptr);
+    bool InitializeWithScan(ProgressSink* progress = nullptr);
+    bool ConvertFormat(ProgressSink* progress = nullptr);
+    // Reads the directory into the loaded image and classifies the memory; true for states 0..4.
+    bool CheckFormat(FormatState* state);
+
+    // -- Operations inside a link opened by the caller --
+    // Writes one file block at block (moved on when it turns out bad); with next, the block
+    // chosen for the following data is returned there and named in this block's link page.
+    bool WriteChainBlock(uint16_t& block, const uint8_t* data, uint16_t* next);
+    bool ReadFileToPath(int index, const std::string& path, ProgressSink* progress = nullptr);
+
+    // -- Operations on the loaded image only --
+    // A local file (or an "http://" address) as a waiting entry; its index or -1.
+    int AddFile(const std::string& pathOrAddress);
+    int AddEntry(const std::string& name, uint32_t header, uint32_t size, EntryState state);
+    bool RenameEntry(int index, const std::string& name);
+    void DeleteEntry(int index);
+    bool SwapEntries(int a, int b);
+    bool MoveEntry(int from, int to);
+    // The file's first MPEG frame header; below 0xFFF00000 when it is not MPEG audio.
+    static uint32_t FindFrameHeader(const std::string& path);
+
+    // -- Queries --
+    int PlayCount() const;
+    int DataCount() const;
+    std::optional<FileEntry> Entry(int index) const;
+    uint8_t EntryStateOf(int index) const;  // 0xFF for an invalid index
+    std::optional<uint32_t> HostSlot(int index) const;
+    bool SetHostSlot(int index, uint32_t slot);
+    DirectoryImage& Image() { return *image_; }
+    const DirectoryImage& Image() const { return *image_; }
+    bool ImageChanged() const { return image_->Changed(); }
+    // The last percent an operation reported (0 when none runs).
+    int Progress() const { return progress_.load(); }
+    // Cleared while another program drives the window: no questions, automatic answers.
+    bool ShowErrors() const { return showErrors_; }
+    void SetShowErrors(bool show) { showErrors_ = show; }
     // END DEVICE OPERATIONS
 
 private:
@@ -161,7 +219,16 @@ private:
 
     // ==== Device operations' state (directory/operations side) ====
     // BEGIN DEVICE OPERATIONS STATE
+    template <typename Body>
+    bool Framed(Body body);
+    void PostProgress(ProgressSink* sink, int percent);
 
+    std::unique_ptr<DirectoryImage> image_ = std::make_unique<DirectoryImage>();
+    std::unique_ptr<DirectoryImage> scratch_ = std::make_unique<DirectoryImage>();
+    std::unique_ptr<uint8_t[]> staging_ = std::make_unique<uint8_t[]>(kBlockSize);
+    std::atomic<int> progress_{0};
+    uint16_t versionRead_ = 0;
+    bool showErrors_ = true;
     // END DEVICE OPERATIONS STATE
 };
 

@@ -4,6 +4,7 @@
 #include <mutex>
 
 #include "memview/link/PpdevPortDriver.h"
+#include "memview/link/VirtualPortDriver.h"
 
 
 namespace zanto {
@@ -61,7 +62,11 @@ PortDriver& ProcessPortDriver() {
     std::lock_guard lock(DriverMutex());
     auto& driver = InstalledDriver();
     if (!driver) {
-        driver = std::make_shared<PpdevPortDriver>();
+        const char* dir = std::getenv("ZANTO_VIRTUAL_PLAYER");
+        if (dir && *dir)
+            driver = std::make_shared<VirtualPortDriver>(dir);
+        else
+            driver = std::make_shared<PpdevPortDriver>();
     }
     return *driver;
 }

@@ -134,6 +134,7 @@ private:
     int idIndex_ = 0;
     uint32_t readPage_ = 0;
     uint32_t readColumn_ = 0;
+    uint8_t* readBase_ = nullptr;  // the page being read
     uint8_t programBuffer_[kPageRawSize];
     uint32_t programFill_ = 0;
     // Faults.
