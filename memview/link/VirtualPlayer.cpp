@@ -23,8 +23,9 @@ constexpr std::array<uint8_t, 16> MakeStatusTable() {
 }
 constexpr std::array<uint8_t, 16> kStatusOfNibble = MakeStatusTable();
 
-// What the host reads on the status register with nothing answering: every line pulled high.
-constexpr uint8_t kFloatingStatus = 0x7F;
+// What the host reads on the status register with nothing answering: the nibble lines float high
+// and the ready line stays low, so waits end in a time-out rather than in a false answer.
+constexpr uint8_t kFloatingStatus = 0x77;
 constexpr uint8_t kMakerCode = 0x5A;
 constexpr uint8_t kStatusOk = 0xC0;        // writable, ready
 constexpr uint8_t kStatusFail = 0xC1;      // writable, ready, operation failed
@@ -365,19 +366,28 @@ void VirtualPlayer::ClearFaults() {
     Reconnect();
 }
 
-void VirtualPlayer::DisconnectAfter(uint64_t operations) { deadAt_ = operations_ + operations; }
+void VirtualPlayer::DisconnectAfter(uint64_t operations) {
+    deadAt_ = operations_ + operations;
+    powerCut_ = false;
+}
 
-void VirtualPlayer::PowerCutAfter(uint64_t operations) { deadAt_ = operations_ + operations; }
+void VirtualPlayer::PowerCutAfter(uint64_t operations) {
+    deadAt_ = operations_ + operations;
+    powerCut_ = true;
+}
 
 void VirtualPlayer::Die() {
     dead_ = true;
-    ResetLinkState();
+    // A player without power forgets its greeting and any page it had not yet programmed; one
+    // whose cable is pulled keeps its state.
+    if (powerCut_) ResetLinkState();
 }
 
 void VirtualPlayer::Reconnect() {
+    if (powerCut_) ResetLinkState();
     dead_ = false;
+    powerCut_ = false;
     deadAt_ = UINT64_MAX;
-    ResetLinkState();
 }
 
 void VirtualPlayer::ResetLinkState() {

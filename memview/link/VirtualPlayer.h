@@ -69,7 +69,8 @@ public:
     // After this many more register operations the player loses power: what was programmed stays,
     // a page not yet confirmed is lost, nothing answers any more.
     void PowerCutAfter(uint64_t operations);
-    void Reconnect();  // cable back / power back: the player starts afresh
+    // Cable back (the player kept its state) or power back (the player starts afresh).
+    void Reconnect();
     bool IsDead() const { return dead_; }
     void SetCardRemoved(bool removed) { cardRemoved_ = removed; }
     // Payload bytes per second (page data in and out); 0 = unlimited.
@@ -146,6 +147,7 @@ private:
     bool greetingRefused_ = false;
     bool cardRemoved_ = false;
     bool dead_ = false;
+    bool powerCut_ = false;
     uint64_t operations_ = 0;
     uint64_t deadAt_ = UINT64_MAX;
     // Counters and pacing.
