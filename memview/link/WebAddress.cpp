@@ -28,11 +28,12 @@ bool IsWebAddressNoCase(const std::string& text) {
 std::optional<WebAddress> ParseWebAddress(const std::string& text) {
     WebAddress a;
     std::string rest = text;
-    if (StartsWith(rest, kHttps, false)) {
+    // The scheme is matched in any case: a list line found as "HTTP://..." must be fetchable.
+    if (StartsWith(rest, kHttps, true)) {
         a.secure = true;
         a.port = 443;
         rest.erase(0, sizeof kHttps - 1);
-    } else if (StartsWith(rest, kHttp, false)) {
+    } else if (StartsWith(rest, kHttp, true)) {
         rest.erase(0, sizeof kHttp - 1);
     }
     std::string hostPart = rest;

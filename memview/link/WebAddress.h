@@ -23,7 +23,7 @@ struct WebAddress {
     bool hasCredentials = false;
 };
 
-// Splits an address: a leading "http://" or "https://" is dropped, the host part ends at the first
+// Splits an address: a leading "http://" or "https://" (any case) is dropped, the host part ends at the first
 // "/", credentials end at its last "@", a port follows its first ":". Nothing when the host is
 // empty or the port is not a number from 1 to 65535.
 std::optional<WebAddress> ParseWebAddress(const std::string& text);

@@ -67,7 +67,8 @@ TEST(WebAddressTest, SplitsHostPortObjectAndCredentials) {
         {"http:///x", false, false, "", 0, "", ""},
         {"http://user:pw@/x", false, false, "", 0, "", ""},
         {"http://ho st/x", false, false, "", 0, "", ""},
-        {"HTTP://host/x", false, false, "", 0, "", ""},  // exact case: "HTTP:" is the host
+        {"HTTP://host/x", true, false, "host", 80, "/x", ""},
+        {"Https://host", true, true, "host", 443, "/", ""},
     };
     for (const auto& c : cases) {
         auto a = ParseWebAddress(c.text);
