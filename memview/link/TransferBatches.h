@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "memview/link/FormatCheck.h"
+#include "memview/link/InitializeChoice.h"
 #include "memview/link/MemoryDevice.h"
 #include "memview/link/TransferEngine.h"
 #include "memview/link/TransferUi.h"
@@ -78,14 +78,19 @@ private:
     TransferUi& ui_;
 };
 
-enum class InitializeChoice { Nothing, Quick, WithScan, Convert };
+// The initialize dialog's job once the choice is made (InitializeChoice.h): its status line, the
+// operation with progress, the error shown (show-errors flag set), Ended, the error cleared. True
+// when it went through.
+bool RunInitializeJob(MemoryDevice& device, InitializeKind kind, TransferUi& ui);
 
-// The confirmations and the format check that decide how a memory is initialized. Nothing is
-// the answer for a refused question or a failed check (its error stays in the device).
-InitializeChoice ChooseInitialization(MemoryDevice& device, TransferUi& ui);
+// The choice's questions asked through a batch's TransferUi.
+class UiInitializeQuestions final : public InitializeQuestions {
+public:
+    explicit UiInitializeQuestions(TransferUi& ui) : ui_(ui) {}
+    bool AskYesNo(unsigned, const std::string& text) override { return ui_.Ask(text); }
 
-// Runs the chosen operation; true when it went through (accepted). On failure the error is shown
-// (show-errors flag set), reported through Ended and cleared.
-bool RunInitialization(MemoryDevice& device, InitializeChoice choice, TransferUi& ui);
+private:
+    TransferUi& ui_;
+};
 
 }  // namespace zanto

@@ -5,12 +5,9 @@
 
 namespace zanto::texts {
 
-inline constexpr const char* kInitializeWarning = "Initializing will delete all data. \nContinue?";  // 5
 inline constexpr const char* kCannotRead = "Cannot open or read file,\n %1.\n\nContinue?";  // 6
 inline constexpr const char* kCannotReadRenamed =
     "Cannot open or read file,\n %1(renamed to %2).\n\nContinue?";  // 7
-inline constexpr const char* kCardForZantoOnly =
-    "After initializing, the Flash Memory Card can only be used with Zanto.\nContinue?";  // 11
 inline constexpr const char* kInitializing = "Initializing Zanto KP50.\nPlease wait...";  // 1016
 inline constexpr const char* kConverting = "Converting the Flash Memory format.\nPlease wait...";  // 1017
 

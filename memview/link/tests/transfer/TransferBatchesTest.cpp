@@ -244,78 +244,39 @@ TEST_F(TransferBatchesTest, UploadNamesNeverLeaveOrOverwriteTheFolder) {
     EXPECT_EQ(ui.errors.size(), 1u);
 }
 
-TEST_F(TransferBatchesTest, InitializeChoiceAsksAndPicksTheOperation) {
-    struct Case {
-        const char* what;
-        MemoryType type;
-        std::function<void(DeviceRig&)> prepare;
-        bool showErrors;
-        std::vector<bool> answers;
-        size_t questions;
-        InitializeChoice choice;
-    };
-    auto signature = [](DeviceRig& r) {
-        std::vector<uint8_t> b(kBlockSize, 0x00);
-        std::memcpy(b.data(), kCardSignature, sizeof kCardSignature);
-        r.WriteRaw(0, b);
-    };
-    auto initialized = [](DeviceRig& r) { ASSERT_TRUE(r.device->InitializeQuick()); };
-    const Case cases[] = {
-        {"formatted", MemoryType::Internal, initialized, true, {true}, 1, InitializeChoice::Quick},
-        {"refused", MemoryType::Internal, initialized, true, {false}, 1, InitializeChoice::Nothing},
-        {"erased", MemoryType::Internal, [](DeviceRig&) {}, true, {true}, 1,
-         InitializeChoice::WithScan},
-        {"silent", MemoryType::Internal, initialized, false, {}, 0, InitializeChoice::Quick},
-        {"other equipment, yes", MemoryType::Card, signature, true, {true, true}, 2,
-         InitializeChoice::WithScan},
-        {"other equipment, no", MemoryType::Card, signature, true, {true, false}, 2,
-         InitializeChoice::Nothing},
-        {"other equipment, silent", MemoryType::Card, signature, false, {}, 0,
-         InitializeChoice::WithScan},
-        {"no player", MemoryType::Internal, [](DeviceRig& r) { r.player().DisconnectAfter(0); },
-         true, {true}, 1, InitializeChoice::Nothing},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
-        DeviceRig r({0xE6}, std::vector<uint8_t>{0xE6}, c.type);
-        c.prepare(r);
-        RecordingUi u;
-        u.answers = c.answers;
-        r.device->SetShowErrors(c.showErrors);
-        EXPECT_EQ(ChooseInitialization(*r.device, u), c.choice);
-        ASSERT_EQ(u.questions.size(), c.questions);
-        if (c.questions >= 1) {
-            EXPECT_EQ(u.questions[0], "Initializing will delete all data. \nContinue?");
-        }
-        if (c.questions >= 2) {
-            EXPECT_EQ(u.questions[1], "After initializing, the Flash Memory Card can only be used "
-                                      "with Zanto.\nContinue?");
-        }
-        if (std::string(c.what) == "other equipment, no") {
-            // The card is left as it was.
-            auto raw = r.BlockData(0);
-            EXPECT_EQ(0, std::memcmp(raw.data(), kCardSignature, sizeof kCardSignature));
-        }
-    }
-}
-
 TEST_F(TransferBatchesTest, InitializationRunsAndReports) {
     std::string one = File("one.mp3", Mp3Bytes(40000, 1));
     AddLocal({one});
     ASSERT_EQ(Download(), DeviceError::None);
+    // The choice asks through the batch's interface.
     ui = RecordingUi();
-    ASSERT_TRUE(RunInitialization(dev(), InitializeChoice::Quick, ui));
+    ui.answers = {true};
+    UiInitializeQuestions questions(ui);
+    const InitializeKind kind = ChooseInitialization(dev(), &questions);
+    EXPECT_EQ(kind, InitializeKind::Quick);
+    EXPECT_EQ(ui.questions, std::vector<std::string>{"Initializing will delete all data. \nContinue?"});
+    ASSERT_TRUE(RunInitializeJob(dev(), kind, ui));
     EXPECT_EQ(ui.statuses, std::vector<std::string>{"Initializing Zanto KP50.\nPlease wait..."});
     EXPECT_EQ(ui.ended, std::vector<DeviceError>{DeviceError::None});
     EXPECT_TRUE(PlayerNames().empty());
 
-    ui = RecordingUi();
-    rig.player().DisconnectAfter(0);
-    EXPECT_FALSE(RunInitialization(dev(), InitializeChoice::WithScan, ui));
-    ASSERT_EQ(ui.ended.size(), 1u);
-    EXPECT_NE(ui.ended[0], DeviceError::None);
-    EXPECT_EQ(ui.errors.size(), 1u);
-    EXPECT_EQ(dev().LastError(), DeviceError::None);
+    struct Case {
+        bool showErrors;
+        size_t errorsShown;
+    };
+    for (const Case c : {Case{true, 1}, Case{false, 0}}) {
+        ui = RecordingUi();
+        dev().SetShowErrors(c.showErrors);
+        rig.player().DisconnectAfter(0);
+        EXPECT_FALSE(RunInitializeJob(dev(), InitializeKind::Scan, ui));
+        ASSERT_EQ(ui.ended.size(), 1u);
+        EXPECT_NE(ui.ended[0], DeviceError::None);
+        EXPECT_EQ(ui.errors.size(), c.errorsShown);
+        EXPECT_EQ(dev().LastError(), DeviceError::None);
+        rig.player().Reconnect();
+    }
+    dev().SetShowErrors(true);
+    EXPECT_FALSE(RunInitializeJob(dev(), InitializeKind::Declined, ui));
 }
 
 TEST_F(TransferBatchesTest, AdditionsCheckNamesRegionsAndPlace) {
