@@ -224,6 +224,16 @@ TEST(DeviceOperationsTest, DirectoryWriteMovesOnWhenTheChosenBlockIsBad) {
     auto fresh = rig.NewDevice();
     ASSERT_TRUE(fresh->Refresh());
     EXPECT_EQ(fresh->Image().BadCount(), 3);
+
+    // Nowhere to move to: every other block holds data.
+    for (uint16_t b = 4; b < 256; ++b) d.Image().MarkUsed(b);
+    EXPECT_FALSE(rig.InLink(d, [&] { return d.CommitImage(); }));
+    EXPECT_EQ(d.LastError(), DeviceError::NoSpace);
+    EXPECT_TRUE(d.ImageChanged());
+    // The directory that was there is untouched.
+    auto after = rig.NewDevice();
+    ASSERT_TRUE(after->Refresh());
+    EXPECT_EQ(after->Image().DirectoryBlock(), 3);
 }
 
 TEST(DeviceOperationsTest, PowerCutDuringADirectoryWriteNeverPassesForADirectory) {
