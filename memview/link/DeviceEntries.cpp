@@ -41,7 +41,7 @@ int MemoryDevice::AddFile(const std::string& pathOrAddress) {
         state = static_cast<uint8_t>(EntryState::WaitingFile);
         header = FindFrameHeader(pathOrAddress);
     }
-    const std::string name = FileNameOf(pathOrAddress).substr(0, kEntryNameBytes);
+    const std::string name = CutEntryName(FileNameOf(pathOrAddress));
     return AddEntry(name, header, static_cast<uint32_t>(size), static_cast<EntryState>(state));
 }
 

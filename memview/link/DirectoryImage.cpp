@@ -26,6 +26,14 @@ void WriteLe32(uint8_t* p, uint32_t v) {
 
 }  // namespace
 
+std::string CutEntryName(const std::string& name) {
+    if (name.size() <= kEntryNameBytes) return name;
+    size_t n = kEntryNameBytes;
+    // name[n] is the first byte left out; when it continues a character, drop that whole one.
+    while (n > 0 && (static_cast<uint8_t>(name[n]) & 0xC0) == 0x80) --n;
+    return name.substr(0, n);
+}
+
 // --- FileEntry ---------------------------------------------------------------------------------
 
 FileEntry FileEntry::Decode(const uint8_t* record) {
@@ -53,7 +61,8 @@ void FileEntry::Encode(uint8_t* record) const {
     WriteLe32(record + 11, hostSlot);
     WriteLe32(record + 15, time);
     WriteLe32(record + 19, header);
-    std::memcpy(record + 28, name.data(), std::min(name.size(), kEntryNameBytes));
+    const std::string cut = CutEntryName(name);
+    std::memcpy(record + 28, cut.data(), cut.size());
 }
 
 // --- header ------------------------------------------------------------------------------------
@@ -260,7 +269,7 @@ std::optional<int> DirectoryImage::AddEntry(const std::string& name, uint32_t he
 
     const int n = PlayCount();
     FileEntry e;
-    e.name = name.substr(0, kEntryNameBytes);
+    e.name = CutEntryName(name);
     e.size = size;
     e.blocks = static_cast<uint16_t>(blocks);
     e.lastBlockBytes = static_cast<uint16_t>(size % kBlockBytes);
@@ -298,8 +307,9 @@ std::optional<int> DirectoryImage::AddEntry(const std::string& name, uint32_t he
 bool DirectoryImage::RenameEntry(int index, const std::string& name) {
     if (!IsValidIndex(index)) return false;
     uint8_t* record = Record(index);
+    const std::string cut = CutEntryName(name);
     std::memset(record + 28, 0, kEntryNameBytes);
-    std::memcpy(record + 28, name.data(), std::min(name.size(), kEntryNameBytes));
+    std::memcpy(record + 28, cut.data(), cut.size());
     changed_ = true;
     return true;
 }

@@ -61,9 +61,12 @@ struct FileEntry {
 
     // Reads a record; a name without NUL ends after its 100 bytes.
     static FileEntry Decode(const uint8_t* record);
-    // Writes a whole record (reserved bytes zero); the name is cut to 100 bytes.
+    // Writes a whole record (reserved bytes zero); the name is cut as CutEntryName does.
     void Encode(uint8_t* record) const;
 };
+
+// A name cut to the 100 bytes a record holds, never inside a UTF-8 character.
+std::string CutEntryName(const std::string& name);
 
 // Blocks needed for a file of this size (rounded up).
 inline uint32_t BlocksForSize(uint64_t size) {

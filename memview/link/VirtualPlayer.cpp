@@ -10,22 +10,6 @@ namespace zanto {
 
 namespace {
 
-// Nibble -> status bits 4..7 as the port shows them: nibble bits 0,1,2,3 on lines 7,6,5,4, and
-// the port inverts line 7.
-constexpr std::array<uint8_t, 16> MakeStatusTable() {
-    std::array<uint8_t, 16> t{};
-    for (unsigned n = 0; n < 16; ++n) {
-        unsigned x = ((n & 1) << 7) | (((n >> 1) & 1) << 6) | (((n >> 2) & 1) << 5) |
-                     (((n >> 3) & 1) << 4);
-        t[n] = static_cast<uint8_t>(x ^ 0x80);
-    }
-    return t;
-}
-constexpr std::array<uint8_t, 16> kStatusOfNibble = MakeStatusTable();
-
-// What the host reads on the status register with nothing answering: the nibble lines float high
-// and the ready line stays low, so waits end in a time-out rather than in a false answer.
-constexpr uint8_t kFloatingStatus = 0x77;
 constexpr uint8_t kMakerCode = 0x5A;
 constexpr uint8_t kStatusOk = 0xC0;        // writable, ready
 constexpr uint8_t kStatusFail = 0xC1;      // writable, ready, operation failed
@@ -82,38 +66,10 @@ VirtualPlayer::VirtualPlayer(const std::string& folder, Clock& clock)
     const std::string card = folder + "/" + kCardImageName;
     if (::access(card.c_str(), F_OK) == 0 && !card_.Open(card, MemoryType::Card, &openError_))
         internal_.Close();
+    UpdateAnswering();
 }
 
 VirtualPlayer::~VirtualPlayer() = default;
-
-void VirtualPlayer::CountOperation() {
-    if (++operations_ > deadAt_ && !dead_) Die();
-}
-
-uint8_t VirtualPlayer::ReadRegister(uint16_t offset) {
-    ++reads_;
-    CountOperation();
-    switch (offset) {
-    case 0: return data_;
-    case 1:
-        if (dead_ || !internal_.IsOpen()) return kFloatingStatus;
-        return static_cast<uint8_t>(status_ | (readyStuck_ ? 0 : 0x08));
-    case 2: return static_cast<uint8_t>(control_ | 0xC0);
-    default: return 0xFF;
-    }
-}
-
-void VirtualPlayer::WriteRegister(uint16_t offset, uint8_t value) {
-    ++writes_;
-    CountOperation();
-    if (offset == 0) {
-        data_ = value;
-    } else if (offset == 2) {
-        const uint8_t previous = control_;
-        control_ = value;
-        if (!dead_ && internal_.IsOpen()) OnControl(previous, value);
-    }
-}
 
 void VirtualPlayer::OnControl(uint8_t previous, uint8_t now) {
     // The command strobe is taken when it ends; the data strobe by its edges.
@@ -126,20 +82,20 @@ void VirtualPlayer::OnControl(uint8_t previous, uint8_t now) {
         break;
     case Mode::Read:
         if (!(now & 0x04)) {
-            outByte_ = NextOutputByte();
-            Present(static_cast<uint8_t>(outByte_ >> 4));
+            const uint8_t b = NextOutputByte();
+            status_ = StatusOfNibble(b >> 4);
+            lowStatus_ = StatusOfNibble(b & 0x0F);
         } else {
-            Present(static_cast<uint8_t>(outByte_ & 0x0F));
+            status_ = lowStatus_;
         }
         break;
     case Mode::Idle: break;
     }
 }
 
-void VirtualPlayer::Present(uint8_t nibble) { status_ = kStatusOfNibble[nibble & 0x0F]; }
-
 void VirtualPlayer::OnCommand(uint8_t command) {
     expect_ = Expect::None;
+    pageStream_ = false;
     switch (command) {
     case 0xA0:
         mode_ = Mode::Read;
@@ -148,6 +104,7 @@ void VirtualPlayer::OnCommand(uint8_t command) {
             size_t position = 0;
             VirtualFlashImage* chip = SelectedChip(position);
             readBase_ = chip ? chip->Page(position, readPage_) : nullptr;
+            pageStream_ = greeted_ && readBase_ && !speedLimit_;
         }
         break;
     case 0xA1: mode_ = Mode::Write; expect_ = Expect::FlashCommand; break;
@@ -362,7 +319,8 @@ void VirtualPlayer::ClearFaults() {
     eraseFails_.clear();
     programFails_.clear();
     verifyFails_.clear();
-    readyStuck_ = writeProtected_ = greetingRefused_ = cardRemoved_ = false;
+    readyBit_ = 0x08;
+    writeProtected_ = greetingRefused_ = cardRemoved_ = false;
     Reconnect();
 }
 
@@ -378,6 +336,7 @@ void VirtualPlayer::PowerCutAfter(uint64_t operations) {
 
 void VirtualPlayer::Die() {
     dead_ = true;
+    UpdateAnswering();
     // A player without power forgets its greeting and any page it had not yet programmed; one
     // whose cable is pulled keeps its state.
     if (powerCut_) ResetLinkState();
@@ -388,6 +347,7 @@ void VirtualPlayer::Reconnect() {
     dead_ = false;
     powerCut_ = false;
     deadAt_ = UINT64_MAX;
+    UpdateAnswering();
 }
 
 void VirtualPlayer::ResetLinkState() {
@@ -400,6 +360,7 @@ void VirtualPlayer::ResetLinkState() {
     addressCount_ = 0;
     programFill_ = 0;
     readBase_ = nullptr;
+    pageStream_ = false;
     status_ = 0;
     flashStatus_ = kStatusOk;
 }
@@ -407,6 +368,7 @@ void VirtualPlayer::ResetLinkState() {
 void VirtualPlayer::SetSpeedLimit(uint64_t bytesPerSecond) {
     speedLimit_ = bytesPerSecond;
     pacedBytes_ = 0;
+    pageStream_ = false;
 }
 
 void VirtualPlayer::Pace(size_t bytes) {

@@ -5,6 +5,7 @@
 // command set on up to four internal and two card chips - so the host code cannot tell it from
 // the player. Its memories live in files in a folder (see VirtualFlashImage.h); no card file
 // means no card inserted. Faults can be injected for tests; counters record register traffic.
+#include <array>
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -19,6 +20,17 @@
 #include "memview/link/VirtualFlashImage.h"
 
 namespace zanto {
+
+namespace virtual_player_detail {
+constexpr std::array<uint8_t, 16> MakeStatusTable() {
+    std::array<uint8_t, 16> t{};
+    for (unsigned n = 0; n < 16; ++n)
+        t[n] = static_cast<uint8_t>((((n & 1) << 7) | (((n >> 1) & 1) << 6) |
+                                     (((n >> 2) & 1) << 5) | (((n >> 3) & 1) << 4)) ^ 0x80);
+    return t;
+}
+inline constexpr std::array<uint8_t, 16> kStatusOfNibble = MakeStatusTable();
+}  // namespace virtual_player_detail
 
 inline constexpr const char* kInternalImageName = "internal.flash";
 inline constexpr const char* kCardImageName = "card.flash";
@@ -42,8 +54,48 @@ public:
     const std::string& Folder() const { return folder_; }
 
     // ---- The port's registers (offsets from the base) ----------------------------------------
-    uint8_t ReadRegister(uint16_t offset);
-    void WriteRegister(uint16_t offset, uint8_t value);
+    // Inline: every byte of a block costs six of these calls.
+    uint8_t ReadRegister(uint16_t offset) {
+        ++reads_;
+        CountOperation();
+        switch (offset) {
+        case 0: return data_;
+        case 1: return answering_ ? static_cast<uint8_t>(status_ | readyBit_) : kFloatingStatus;
+        case 2: return static_cast<uint8_t>(control_ | 0xC0);
+        default: return 0xFF;
+        }
+    }
+    void WriteRegister(uint16_t offset, uint8_t value) {
+        ++writes_;
+        CountOperation();
+        if (offset == 0) {
+            data_ = value;
+        } else if (offset == 2) {
+            const uint8_t previous = control_;
+            control_ = value;
+            if (!answering_ || previous == value) return;
+            if ((previous ^ value) == 0x04 && !(value & 0x08)) {
+                // Only the data strobe moved: the byte streams of page reads and programs.
+                if (mode_ == Mode::Read) {
+                    if (value & 0x04) {
+                        status_ = lowStatus_;
+                    } else {
+                        const uint8_t b = pageStream_ && readColumn_ + 1 < kPageRawSize
+                                              ? readBase_[readColumn_++]
+                                              : NextOutputByte();
+                        status_ = StatusOfNibble(b >> 4);
+                        lowStatus_ = StatusOfNibble(b & 0x0F);
+                    }
+                    return;
+                }
+                if (mode_ == Mode::Fast && !speedLimit_) {
+                    if (programFill_ < kPageRawSize) programBuffer_[programFill_++] = data_;
+                    return;
+                }
+            }
+            OnControl(previous, value);
+        }
+    }
 
     // ---- Register traffic ------------------------------------------------------------------
     uint64_t RegisterReads() const { return reads_; }
@@ -61,7 +113,7 @@ public:
         verifyFails_[{memory, block}] = times;
     }
     void ClearFaults();
-    void SetReadyStuck(bool stuck) { readyStuck_ = stuck; }      // the ready line never rises
+    void SetReadyStuck(bool stuck) { readyBit_ = stuck ? 0 : 0x08; }  // the ready line never rises
     void SetWriteProtected(bool on) { writeProtected_ = on; }    // status bit 7 clear
     void SetGreetingRefused(bool on) { greetingRefused_ = on; }  // link status stays 0xC
     // After this many more register operations the cable is pulled: nothing answers any more.
@@ -72,6 +124,9 @@ public:
     // Cable back (the player kept its state) or power back (the player starts afresh).
     void Reconnect();
     bool IsDead() const { return dead_; }
+    // What the host reads on the status register with nothing answering: the nibble lines float
+    // high and the ready line stays low, so waits end in a time-out rather than a false answer.
+    static constexpr uint8_t kFloatingStatus = 0x77;
     void SetCardRemoved(bool removed) { cardRemoved_ = removed; }
     // Payload bytes per second (page data in and out); 0 = unlimited.
     void SetSpeedLimit(uint64_t bytesPerSecond);
@@ -86,6 +141,10 @@ public:
 
 private:
     enum class Mode : uint8_t { Idle, Write, Fast, Read };
+
+    // A nibble as the port shows it on status bits 4..7: nibble bits 0,1,2,3 on lines 7,6,5,4,
+    // and the port inverts line 7.
+    static uint8_t StatusOfNibble(unsigned n) { return virtual_player_detail::kStatusOfNibble[n & 0x0F]; }
     enum class Expect : uint8_t { None, ChipSelect, Greeting1, Greeting2, FlashCommand, Address };
     enum class Source : uint8_t { None, LinkStatus, Flash };
 
@@ -96,7 +155,6 @@ private:
     void OnFlashCommand(uint8_t command);
     void OnAddressByte(uint8_t byte);
     uint8_t NextOutputByte();
-    void Present(uint8_t nibble);
     void Program();
     void Erase();
     // The selected chip's image and position; nullptr when it does not answer.
@@ -104,8 +162,11 @@ private:
     bool InFaultSet(const std::set<std::pair<MemoryType, uint16_t>>& set, uint32_t page) const;
     MemoryType SelectedMemory() const { return selected_ >= 4 ? MemoryType::Card : MemoryType::Internal; }
     uint16_t SelectedLogicalBlock(uint32_t page) const;
-    void CountOperation();
+    void CountOperation() {
+        if (++operations_ > deadAt_ && !dead_) Die();
+    }
     void Die();
+    void UpdateAnswering() { answering_ = !dead_ && internal_.IsOpen(); }
     void ResetLinkState();
     void Pace(size_t bytes);
 
@@ -119,11 +180,12 @@ private:
     uint8_t data_ = 0;
     uint8_t control_ = 0;
     uint8_t status_ = 0;
+    uint8_t lowStatus_ = 0;   // the low nibble of the byte being read, shown at the rising edge
+    bool pageStream_ = false; // A0 after a read command: page bytes flow from readBase_
     // Link state.
     Mode mode_ = Mode::Idle;
     Expect expect_ = Expect::None;
     Source source_ = Source::None;
-    uint8_t outByte_ = 0xFF;
     bool greetingStarted_ = false;
     bool greeted_ = false;
     // NAND state.
@@ -142,7 +204,8 @@ private:
     std::set<std::pair<MemoryType, uint16_t>> eraseFails_;
     std::set<std::pair<MemoryType, uint16_t>> programFails_;
     std::map<std::pair<MemoryType, uint16_t>, int> verifyFails_;
-    bool readyStuck_ = false;
+    uint8_t readyBit_ = 0x08;
+    bool answering_ = false;  // alive and with its memory open
     bool writeProtected_ = false;
     bool greetingRefused_ = false;
     bool cardRemoved_ = false;

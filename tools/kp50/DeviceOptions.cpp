@@ -1,8 +1,10 @@
 #include "tools/kp50/DeviceOptions.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <cstdlib>
+#include <vector>
 
 #include "common/Settings.h"
 #include "memview/link/FindMxDevice.h"
@@ -55,9 +57,22 @@ void PrepareDevice(MemoryDevice& device) {
     device.SetMemoryType(options.card ? MemoryType::Card : MemoryType::Internal);
 }
 
+Clock& DeviceClock() {
+    static Clock* clock = [] {
+        const char* virtualPlayer = std::getenv("ZANTO_VIRTUAL_PLAYER");
+        const char* virtualClock = std::getenv("ZANTO_VIRTUAL_CLOCK");
+        if (virtualPlayer && *virtualPlayer && virtualClock && *virtualClock) {
+            static FakeClock fake(Clock::System().CalendarSeconds());
+            return static_cast<Clock*>(&fake);
+        }
+        return &Clock::System();
+    }();
+    return *clock;
+}
+
 std::unique_ptr<MemoryDevice> OpenDevice(const char* command, int* status) {
     (void)command;  // every option was checked by main; nothing left to refuse here
-    auto device = std::make_unique<MemoryDevice>(ProcessPortDriver());
+    auto device = std::make_unique<MemoryDevice>(ProcessPortDriver(), DeviceClock());
     PrepareDevice(*device);
     if (status) *status = 0;
     return device;
@@ -67,10 +82,24 @@ int ReportError(const char* command, DeviceError error) {
     std::string text = DeviceErrorText(error);
     for (auto& c : text)
         if (c == '\n') c = ' ';
-    if (error == DeviceError::NoPort || error == DeviceError::NotConnected ||
-        error == DeviceError::PortBusy)
-        text += " (see 'kp50 ports')";
-    if (error != DeviceError::Cancelled) Fail(command, text);
+    if (error == DeviceError::Cancelled) return ExitStatusFor(error);
+    const bool portTrouble = error == DeviceError::NoPort || error == DeviceError::NotConnected ||
+                             error == DeviceError::PortBusy;
+    if (portTrouble) text += " (see 'kp50 ports')";
+    Fail(command, text);
+    if (portTrouble) {
+        // Say why, where the driver knows: a port held elsewhere, a missing module, permissions.
+        const auto diagnosis = ProcessPortDriver().Diagnose();
+        bool anyPresent = false;
+        for (const auto& d : diagnosis) anyPresent = anyPresent || d.present;
+        std::vector<std::string> said;
+        for (const auto& d : diagnosis) {
+            if (d.problem.empty() || (anyPresent && !d.present)) continue;
+            if (std::find(said.begin(), said.end(), d.problem) != said.end()) continue;
+            said.push_back(d.problem);
+            Fail(command, (anyPresent ? d.name + ": " : std::string()) + d.problem);
+        }
+    }
     return ExitStatusFor(error);
 }
 

@@ -31,6 +31,11 @@ std::optional<zanto::PortValue> ParsePortValue(const std::string& text);
 // without any port ends up on "no port", which its OpenLink reports as NoPort.
 void PrepareDevice(zanto::MemoryDevice& device);
 
+// The clock of the tool's devices: the real one, or - only with the virtual player and
+// ZANTO_VIRTUAL_CLOCK set, for scripted runs and tests - a clock that never waits, starting at
+// the real calendar time.
+zanto::Clock& DeviceClock();
+
 // A MemoryDevice on the process's port driver, prepared as above. Null (with *status set to
 // the exit status) when the options cannot be served.
 std::unique_ptr<zanto::MemoryDevice> OpenDevice(const char* command, int* status);

@@ -163,6 +163,11 @@ TEST(DeviceOperationsTest, DirectoryMovesWhenBlockZeroIsBadAndNothingIsOverwritt
     ASSERT_TRUE(d.InitializeQuick());
     const uint16_t first = d.Image().DirectoryBlock();
     EXPECT_NE(first, 0);
+    // The loaded image holds the checksums of the copy that is in force: a commit matches.
+    ASSERT_TRUE(d.Commit()) << DeviceErrorName(d.LastError());
+    ASSERT_NE(d.Image().DirectoryBlock(), first);
+    ASSERT_TRUE(d.Commit());
+    ASSERT_EQ(d.Image().DirectoryBlock(), first);  // back and forth between two blocks
 
     // Block 0 names the moved copy; the moved copy names none.
     DirectoryImage raw0, rawR;
@@ -224,6 +229,16 @@ TEST(DeviceOperationsTest, DirectoryWriteMovesOnWhenTheChosenBlockIsBad) {
     auto fresh = rig.NewDevice();
     ASSERT_TRUE(fresh->Refresh());
     EXPECT_EQ(fresh->Image().BadCount(), 3);
+
+    // Nowhere to move to: every other block holds data.
+    for (uint16_t b = 4; b < 256; ++b) d.Image().MarkUsed(b);
+    EXPECT_FALSE(rig.InLink(d, [&] { return d.CommitImage(); }));
+    EXPECT_EQ(d.LastError(), DeviceError::NoSpace);
+    EXPECT_TRUE(d.ImageChanged());
+    // The directory that was there is untouched.
+    auto after = rig.NewDevice();
+    ASSERT_TRUE(after->Refresh());
+    EXPECT_EQ(after->Image().DirectoryBlock(), 3);
 }
 
 TEST(DeviceOperationsTest, PowerCutDuringADirectoryWriteNeverPassesForADirectory) {

@@ -358,6 +358,10 @@ TEST(DirectoryImageTest, SwapAndRename) {
     EXPECT_FALSE(im.RenameEntry(3, "x"));
     EXPECT_TRUE(im.RenameEntry(1, std::string(150, 'r')));
     EXPECT_EQ(im.Entry(1)->name, std::string(100, 'r'));
+    // Never half a UTF-8 character: 99 bytes and a two-byte character keep the 99.
+    EXPECT_TRUE(im.RenameEntry(1, std::string(99, 'r') + "\xC3\xA9"));
+    EXPECT_EQ(im.Entry(1)->name, std::string(99, 'r'));
+    EXPECT_EQ(CutEntryName(std::string(98, 'r') + "\xC3\xA9"), std::string(98, 'r') + "\xC3\xA9");
     EXPECT_TRUE(im.RenameEntry(1, "short"));
     EXPECT_EQ(im.Entry(1)->name, "short");
     EXPECT_EQ(im.Record(1)[28 + 5], 0);
