@@ -334,8 +334,12 @@ TEST(DeviceOperationsTest, ConversionOfAnOlderFormatAndItsInterruption) {
     struct Case {
         const char* what;
         bool damaged;
+        bool powerCut;  // else cancelled by the user
     };
-    for (const Case& c : {Case{"older version", false}, Case{"older version, damaged", true}}) {
+    for (const Case& c : {Case{"older version", false, false},
+                          Case{"older version, damaged", true, false},
+                          Case{"older version, power cut", false, true},
+                          Case{"older version, damaged, power cut", true, true}}) {
         SCOPED_TRACE(c.what);
         DeviceRig rig;
         auto dir = DirectoryBytes(256, 0x00FF, [](DirectoryImage& im) {
@@ -348,11 +352,20 @@ TEST(DeviceOperationsTest, ConversionOfAnOlderFormatAndItsInterruption) {
 
         // Interrupted half-way: still recognised as older format, so it can be run again.
         Recorder stop;
+        bool cut = false;
         stop.then = [&](int p) {
-            if (p >= 50) rig.device->CancelEvent().Set();
+            if (p < 50 || cut) return;
+            cut = true;
+            if (c.powerCut) {
+                rig.player().PowerCutAfter(50000);  // inside the next block's fill
+            } else {
+                rig.device->CancelEvent().Set();
+            }
         };
         EXPECT_FALSE(rig.device->ConvertFormat(&stop));
-        EXPECT_EQ(rig.device->LastError(), DeviceError::Cancelled);
+        EXPECT_EQ(rig.device->LastError(),
+                  c.powerCut ? DeviceError::NotConnected : DeviceError::Cancelled);
+        rig.player().Reconnect();
         FormatState state = FormatState::Unknown;
         ASSERT_TRUE(rig.NewDevice()->CheckFormat(&state));
         EXPECT_EQ(state, FormatState::OlderFormat);
