@@ -4,9 +4,12 @@
 
 #include <chrono>
 #include <cstring>
+#include <atomic>
 #include <functional>
+#include <thread>
 #include <vector>
 
+#include "memview/link/BlockLock.h"
 #include "memview/link/WordChecksum.h"
 #include "memview/link/testing/VirtualRig.h"
 
@@ -580,4 +583,42 @@ TEST(RegisterTraffic, IsExactlyWhatTheProtocolPrescribes) {
     }
     EXPECT_EQ(probeW + greetW + 2 * eraseW + 64 * programW + readW, 71582u);
     EXPECT_EQ(probeR + greetR + 64 * readR, 135304u);
+}
+
+TEST(BlockLock, KeepsBlockTransfersOfTwoDevicesApart) {
+    // Two memories of one player written from two threads at once: each block arrives whole.
+    testkit::VirtualRig rig({0xE6}, std::vector<uint8_t>{0xE6});
+    MemoryDevice card(*rig.driver, rig.clock);
+    card.SetPort(kVirtualPortBase);
+    card.SetMemoryType(MemoryType::Card);
+    ASSERT_TRUE(rig.Open());
+    ASSERT_TRUE(card.IdentifyChips());
+    auto a = Pattern(21), b = Pattern(22);
+    constexpr uint16_t kBlocks = 40;
+    std::atomic<int> ready{0};
+    auto writeAll = [&](MemoryDevice& d, const std::vector<uint8_t>& data) {
+        ++ready;
+        while (ready.load() < 2) std::this_thread::yield();  // start together
+        bool ok = true;
+        for (uint16_t n = 1; n <= kBlocks; ++n)
+            ok = d.WriteBlock(n, data.data(), kNoNeighbour, kNoNeighbour) && ok;
+        return ok;
+    };
+    bool okB = false;
+    std::thread other([&] { okB = writeAll(card, b); });
+    const bool okA = writeAll(rig.Device(), a);
+    other.join();
+    EXPECT_TRUE(okA);
+    EXPECT_TRUE(okB);
+    std::vector<uint8_t> back(kBlockSize);
+    for (uint16_t n = 1; n <= kBlocks; ++n) {
+        ASSERT_TRUE(rig.Device().ReadBlock(n, back.data(), true));
+        EXPECT_EQ(back, a) << n;
+        ASSERT_TRUE(card.ReadBlock(n, back.data(), true));
+        EXPECT_EQ(back, b) << n;
+    }
+    // A thread holding the lock may still transfer blocks itself.
+    std::lock_guard hold(BlockLock());
+    EXPECT_TRUE(rig.Device().ReadBlock(1, back.data(), true));
+    rig.Close();
 }
