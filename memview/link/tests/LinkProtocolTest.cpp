@@ -296,29 +296,39 @@ TEST(Blocks, ACheckedReadCatchesACorruptPage) {
 TEST(Blocks, VerificationRewritesUpToFiveTimes) {
     struct Case {
         VerifyMode mode;
-        int failures;  // programs of page 63 that do not take
+        uint16_t block;
+        int page;      // the page whose programs do not take
+        int failures;  // how many times
         bool ok;
+        DeviceError error;
         bool stored;   // the block reads back right afterwards
     };
     const Case cases[] = {
-        {VerifyMode::Quick, 1, true, true},
-        {VerifyMode::Quick, 4, true, true},
-        {VerifyMode::Quick, 5, false, false},
-        {VerifyMode::Full, 4, true, true},
-        {VerifyMode::Full, 5, false, false},
-        {VerifyMode::None, 1, true, false},  // nobody looks
+        {VerifyMode::Quick, 7, 63, 1, true, DeviceError::None, true},
+        {VerifyMode::Quick, 7, 63, 4, true, DeviceError::None, true},
+        {VerifyMode::Quick, 7, 63, 5, false, DeviceError::BadBlock, false},
+        {VerifyMode::Full, 7, 63, 4, true, DeviceError::None, true},
+        {VerifyMode::Full, 7, 63, 5, false, DeviceError::BadBlock, false},
+        {VerifyMode::None, 7, 63, 1, true, DeviceError::None, false},  // nobody looks
+        // Quick verification reads page 63 only; full verification reads every page.
+        {VerifyMode::Quick, 7, 10, 1, true, DeviceError::None, false},
+        {VerifyMode::Full, 7, 10, 2, true, DeviceError::None, true},
+        {VerifyMode::Full, 7, 10, 5, false, DeviceError::BadBlock, false},
+        // A mismatch on the very first page of the memory is a memory fault.
+        {VerifyMode::Full, 0, 0, 5, false, DeviceError::MemoryFault, false},
+        {VerifyMode::Full, 1, 0, 5, false, DeviceError::BadBlock, false},
     };
     for (const auto& c : cases) {
         testkit::VirtualRig rig({0xE6});
         ASSERT_TRUE(rig.Open());
         MemoryDevice& d = rig.Device();
         d.SetVerifyMode(c.mode);
-        rig.Player().FailVerify(MemoryType::Internal, 7, c.failures);
         auto data = Pattern(7);
-        EXPECT_EQ(d.WriteBlock(7, data.data(), kNoNeighbour, 8), c.ok);
-        EXPECT_EQ(d.LastError(), c.ok ? DeviceError::None : DeviceError::BadBlock);
+        rig.Player().FailVerify(MemoryType::Internal, c.block, c.failures, c.page);
+        EXPECT_EQ(d.WriteBlock(c.block, data.data(), kNoNeighbour, 8), c.ok);
+        EXPECT_EQ(d.LastError(), c.error);
         std::vector<uint8_t> back(kBlockSize);
-        EXPECT_EQ(d.ReadBlock(7, back.data(), true) && back == data, c.stored);
+        EXPECT_EQ(d.ReadBlock(c.block, back.data(), true) && back == data, c.stored);
         rig.Close();
     }
 }
