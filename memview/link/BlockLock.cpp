@@ -2,8 +2,8 @@
 
 namespace zanto {
 
-std::mutex& BlockLock() {
-    static std::mutex lock;
+std::recursive_mutex& BlockLock() {
+    static std::recursive_mutex lock;
     return lock;
 }
 

@@ -26,7 +26,13 @@ bool PortDriver::ListPorts(std::array<PortRecord, 4>& slots) {
     return true;
 }
 
+uint16_t PortDriver::AcquireCount() const {
+    std::lock_guard lock(countMutex_);
+    return acquireCount_;
+}
+
 bool PortDriver::Acquire(const std::string& name) {
+    std::lock_guard lock(countMutex_);
     if (acquireCount_ > 0) {
         ++acquireCount_;
         return true;
@@ -36,6 +42,7 @@ bool PortDriver::Acquire(const std::string& name) {
 }
 
 bool PortDriver::Release() {
+    std::lock_guard lock(countMutex_);
     if (acquireCount_ >= 2) {
         --acquireCount_;
         return true;

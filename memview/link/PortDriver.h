@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <string>
 
 namespace zanto {
@@ -35,7 +36,7 @@ public:
     bool Acquire(const std::string& name);
     // Gives the port back when the last holder releases; true when no link holds it any more.
     bool Release();
-    uint16_t AcquireCount() const { return acquireCount_; }
+    uint16_t AcquireCount() const;
 
     // Register access at an absolute I/O address (base + offset).
     virtual uint8_t ReadRegister(uint16_t address) = 0;
@@ -54,6 +55,9 @@ protected:
     virtual bool Unclaim() = 0;                      // give the port back
 
 private:
+    // Links open and close on the window's thread and on transfer threads alike, so the count
+    // and the claim it guards change under a lock.
+    mutable std::mutex countMutex_;
     uint16_t acquireCount_ = 0;
 };
 

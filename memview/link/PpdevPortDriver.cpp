@@ -1,6 +1,7 @@
 #include "memview/link/PpdevPortDriver.h"
 
 #include <fcntl.h>
+#include <grp.h>
 #include <linux/parport.h>
 #include <linux/ppdev.h>
 #include <sys/ioctl.h>
@@ -215,9 +216,12 @@ std::array<PortDiagnosis, 4> PpdevPortDriver::Diagnose() {
             continue;
         }
         if (::access(dev.c_str(), R_OK | W_OK) != 0) {
-            d.problem = "no permission on " + dev +
-                        ": join the group that owns it ('sudo usermod -aG lp $USER'), then log in "
-                        "again";
+            struct stat st;
+            std::string group = "lp";
+            if (::stat(dev.c_str(), &st) == 0)
+                if (const struct group* g = ::getgrgid(st.st_gid)) group = g->gr_name;
+            d.problem = "no permission on " + dev + ": join the group '" + group +
+                        "' ('sudo usermod -aG " + group + " $USER'), then log in again";
             continue;
         }
         d.present = true;

@@ -260,10 +260,11 @@ void VirtualPlayer::Program() {
         return;
     }
     flashStatus_ = kStatusOk;
-    if (!verifyFails_.empty() && page % kPagesPerBlock == kPagesPerBlock - 1) {
+    if (!verifyFails_.empty()) {
         auto it = verifyFails_.find({SelectedMemory(), SelectedLogicalBlock(page)});
-        if (it != verifyFails_.end() && it->second > 0) {
-            --it->second;
+        if (it != verifyFails_.end() && it->second.times > 0 &&
+            static_cast<uint32_t>(it->second.page) == page % kPagesPerBlock) {
+            --it->second.times;
             return;  // reports success, programs nothing
         }
     }

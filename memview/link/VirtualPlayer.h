@@ -107,10 +107,10 @@ public:
     bool MarkFactoryBad(MemoryType memory, uint16_t block);
     void FailErase(MemoryType memory, uint16_t block) { eraseFails_.insert({memory, block}); }
     void FailProgram(MemoryType memory, uint16_t block) { programFails_.insert({memory, block}); }
-    // The next `times` programs of the block's last page report success but leave it erased, so
-    // the read-back differs.
-    void FailVerify(MemoryType memory, uint16_t block, int times) {
-        verifyFails_[{memory, block}] = times;
+    // The next `times` programs of one page of the block (by default its last page) report
+    // success but leave the page as it was, so the read-back differs.
+    void FailVerify(MemoryType memory, uint16_t block, int times, int page = 63) {
+        verifyFails_[{memory, block}] = {times, page};
     }
     void ClearFaults();
     void SetReadyStuck(bool stuck) { readyBit_ = stuck ? 0 : 0x08; }  // the ready line never rises
@@ -203,7 +203,11 @@ private:
     // Faults.
     std::set<std::pair<MemoryType, uint16_t>> eraseFails_;
     std::set<std::pair<MemoryType, uint16_t>> programFails_;
-    std::map<std::pair<MemoryType, uint16_t>, int> verifyFails_;
+    struct WeakPage {
+        int times;
+        int page;
+    };
+    std::map<std::pair<MemoryType, uint16_t>, WeakPage> verifyFails_;
     uint8_t readyBit_ = 0x08;
     bool answering_ = false;  // alive and with its memory open
     bool writeProtected_ = false;

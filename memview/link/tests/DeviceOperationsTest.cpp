@@ -334,8 +334,12 @@ TEST(DeviceOperationsTest, ConversionOfAnOlderFormatAndItsInterruption) {
     struct Case {
         const char* what;
         bool damaged;
+        bool powerCut;  // else cancelled by the user
     };
-    for (const Case& c : {Case{"older version", false}, Case{"older version, damaged", true}}) {
+    for (const Case& c : {Case{"older version", false, false},
+                          Case{"older version, damaged", true, false},
+                          Case{"older version, power cut", false, true},
+                          Case{"older version, damaged, power cut", true, true}}) {
         SCOPED_TRACE(c.what);
         DeviceRig rig;
         auto dir = DirectoryBytes(256, 0x00FF, [](DirectoryImage& im) {
@@ -348,11 +352,20 @@ TEST(DeviceOperationsTest, ConversionOfAnOlderFormatAndItsInterruption) {
 
         // Interrupted half-way: still recognised as older format, so it can be run again.
         Recorder stop;
+        bool cut = false;
         stop.then = [&](int p) {
-            if (p >= 50) rig.device->CancelEvent().Set();
+            if (p < 50 || cut) return;
+            cut = true;
+            if (c.powerCut) {
+                rig.player().PowerCutAfter(50000);  // inside the next block's fill
+            } else {
+                rig.device->CancelEvent().Set();
+            }
         };
         EXPECT_FALSE(rig.device->ConvertFormat(&stop));
-        EXPECT_EQ(rig.device->LastError(), DeviceError::Cancelled);
+        EXPECT_EQ(rig.device->LastError(),
+                  c.powerCut ? DeviceError::NotConnected : DeviceError::Cancelled);
+        rig.player().Reconnect();
         FormatState state = FormatState::Unknown;
         ASSERT_TRUE(rig.NewDevice()->CheckFormat(&state));
         EXPECT_EQ(state, FormatState::OlderFormat);
@@ -458,6 +471,64 @@ TEST(DeviceOperationsTest, ReadFileToPathFollowsTheChainSafely) {
 
     EXPECT_FALSE(d.ReadFileToPath(1, rig.dir() / "no/such/folder/x"));
     EXPECT_EQ(d.LastError(), DeviceError::CannotOpenFile);
+}
+
+// Directories that pass their checksums but whose contents are garbage: every operation on them
+// ends, stays inside its tables and leaves counts that add up.
+TEST(DeviceOperationsTest, CorruptButChecksummedDirectoriesAreHandledSafely) {
+    uint32_t seed = 12345;
+    auto next = [&seed] {
+        seed = seed * 1103515245u + 12345u;
+        return seed >> 8;
+    };
+    for (int round = 0; round < 6; ++round) {
+        SCOPED_TRACE(round);
+        DeviceRig rig;
+        auto bytes = DirectoryBytes(256, 0x0100, [&](DirectoryImage& im) {
+            for (size_t i = 0x200; i < kDirectoryBytes; ++i) im.Bytes()[i] = uint8_t(next());
+            // Links mostly inside the memory so that chains are long and loop.
+            for (uint32_t b = 0; b < 8192; ++b) im.SetLink(b, uint16_t(next() % (round < 3 ? 256 : 65536)));
+            im.SetPlayCount(int(next() % 256));
+            im.SetDataCount(int(next() % 256));
+            im.SetUsed(uint16_t(next()));
+            im.SetFreeCount(uint16_t(next()));
+        });
+        ASSERT_TRUE(rig.WriteRaw(0, bytes));
+        MemoryDevice& d = *rig.device;
+        ASSERT_TRUE(d.Refresh()) << DeviceErrorName(d.LastError());
+        EXPECT_LE(d.PlayCount(), 50);
+        EXPECT_LE(d.DataCount(), 10);
+        ASSERT_TRUE(rig.InLink(d, [&] {
+            for (int i : {0, 1, 50}) {
+                if (!d.Image().IsValidIndex(i)) continue;
+                d.ReadFileToPath(i, rig.dir() / "out");
+                d.ClearError();
+            }
+            return true;
+        }));
+        const int added = d.AddEntry("new", 0, 3 * 32768, EntryState::WaitingFile);
+        if (added >= 0) {
+            // Reserved inside the memory, never on block 0.
+            int blocks = 0;
+            for (uint16_t b = d.Entry(added)->firstBlock; b != 0 && blocks < 10; b = d.Image().Link(b)) {
+                EXPECT_LT(b, 256);
+                ++blocks;
+            }
+            EXPECT_EQ(blocks, 3);
+        }
+        d.ClearError();
+        d.MoveEntry(0, 55);
+        d.SwapEntries(1, 50);
+        while (d.PlayCount() > 0) d.DeleteEntry(0);
+        while (d.DataCount() > 0) d.DeleteEntry(50);
+        EXPECT_EQ(d.PlayCount() + d.DataCount(), 0);
+        // A map with no free block leaves nowhere to move the directory: a clear error, and the
+        // directory on the memory stays readable either way.
+        if (!d.Commit()) {
+            EXPECT_EQ(d.LastError(), DeviceError::NoSpace);
+        }
+        EXPECT_TRUE(rig.NewDevice()->Refresh());
+    }
 }
 
 TEST(DeviceOperationsTest, AddFileMakesWaitingEntries) {

@@ -4,9 +4,12 @@
 
 #include <chrono>
 #include <cstring>
+#include <atomic>
 #include <functional>
+#include <thread>
 #include <vector>
 
+#include "memview/link/BlockLock.h"
 #include "memview/link/WordChecksum.h"
 #include "memview/link/testing/VirtualRig.h"
 
@@ -293,29 +296,39 @@ TEST(Blocks, ACheckedReadCatchesACorruptPage) {
 TEST(Blocks, VerificationRewritesUpToFiveTimes) {
     struct Case {
         VerifyMode mode;
-        int failures;  // programs of page 63 that do not take
+        uint16_t block;
+        int page;      // the page whose programs do not take
+        int failures;  // how many times
         bool ok;
+        DeviceError error;
         bool stored;   // the block reads back right afterwards
     };
     const Case cases[] = {
-        {VerifyMode::Quick, 1, true, true},
-        {VerifyMode::Quick, 4, true, true},
-        {VerifyMode::Quick, 5, false, false},
-        {VerifyMode::Full, 4, true, true},
-        {VerifyMode::Full, 5, false, false},
-        {VerifyMode::None, 1, true, false},  // nobody looks
+        {VerifyMode::Quick, 7, 63, 1, true, DeviceError::None, true},
+        {VerifyMode::Quick, 7, 63, 4, true, DeviceError::None, true},
+        {VerifyMode::Quick, 7, 63, 5, false, DeviceError::BadBlock, false},
+        {VerifyMode::Full, 7, 63, 4, true, DeviceError::None, true},
+        {VerifyMode::Full, 7, 63, 5, false, DeviceError::BadBlock, false},
+        {VerifyMode::None, 7, 63, 1, true, DeviceError::None, false},  // nobody looks
+        // Quick verification reads page 63 only; full verification reads every page.
+        {VerifyMode::Quick, 7, 10, 1, true, DeviceError::None, false},
+        {VerifyMode::Full, 7, 10, 2, true, DeviceError::None, true},
+        {VerifyMode::Full, 7, 10, 5, false, DeviceError::BadBlock, false},
+        // A mismatch on the very first page of the memory is a memory fault.
+        {VerifyMode::Full, 0, 0, 5, false, DeviceError::MemoryFault, false},
+        {VerifyMode::Full, 1, 0, 5, false, DeviceError::BadBlock, false},
     };
     for (const auto& c : cases) {
         testkit::VirtualRig rig({0xE6});
         ASSERT_TRUE(rig.Open());
         MemoryDevice& d = rig.Device();
         d.SetVerifyMode(c.mode);
-        rig.Player().FailVerify(MemoryType::Internal, 7, c.failures);
         auto data = Pattern(7);
-        EXPECT_EQ(d.WriteBlock(7, data.data(), kNoNeighbour, 8), c.ok);
-        EXPECT_EQ(d.LastError(), c.ok ? DeviceError::None : DeviceError::BadBlock);
+        rig.Player().FailVerify(MemoryType::Internal, c.block, c.failures, c.page);
+        EXPECT_EQ(d.WriteBlock(c.block, data.data(), kNoNeighbour, 8), c.ok);
+        EXPECT_EQ(d.LastError(), c.error);
         std::vector<uint8_t> back(kBlockSize);
-        EXPECT_EQ(d.ReadBlock(7, back.data(), true) && back == data, c.stored);
+        EXPECT_EQ(d.ReadBlock(c.block, back.data(), true) && back == data, c.stored);
         rig.Close();
     }
 }
@@ -580,4 +593,42 @@ TEST(RegisterTraffic, IsExactlyWhatTheProtocolPrescribes) {
     }
     EXPECT_EQ(probeW + greetW + 2 * eraseW + 64 * programW + readW, 71582u);
     EXPECT_EQ(probeR + greetR + 64 * readR, 135304u);
+}
+
+TEST(BlockLock, KeepsBlockTransfersOfTwoDevicesApart) {
+    // Two memories of one player written from two threads at once: each block arrives whole.
+    testkit::VirtualRig rig({0xE6}, std::vector<uint8_t>{0xE6});
+    MemoryDevice card(*rig.driver, rig.clock);
+    card.SetPort(kVirtualPortBase);
+    card.SetMemoryType(MemoryType::Card);
+    ASSERT_TRUE(rig.Open());
+    ASSERT_TRUE(card.IdentifyChips());
+    auto a = Pattern(21), b = Pattern(22);
+    constexpr uint16_t kBlocks = 40;
+    std::atomic<int> ready{0};
+    auto writeAll = [&](MemoryDevice& d, const std::vector<uint8_t>& data) {
+        ++ready;
+        while (ready.load() < 2) std::this_thread::yield();  // start together
+        bool ok = true;
+        for (uint16_t n = 1; n <= kBlocks; ++n)
+            ok = d.WriteBlock(n, data.data(), kNoNeighbour, kNoNeighbour) && ok;
+        return ok;
+    };
+    bool okB = false;
+    std::thread other([&] { okB = writeAll(card, b); });
+    const bool okA = writeAll(rig.Device(), a);
+    other.join();
+    EXPECT_TRUE(okA);
+    EXPECT_TRUE(okB);
+    std::vector<uint8_t> back(kBlockSize);
+    for (uint16_t n = 1; n <= kBlocks; ++n) {
+        ASSERT_TRUE(rig.Device().ReadBlock(n, back.data(), true));
+        EXPECT_EQ(back, a) << n;
+        ASSERT_TRUE(card.ReadBlock(n, back.data(), true));
+        EXPECT_EQ(back, b) << n;
+    }
+    // A thread holding the lock may still transfer blocks itself.
+    std::lock_guard hold(BlockLock());
+    EXPECT_TRUE(rig.Device().ReadBlock(1, back.data(), true));
+    rig.Close();
 }

@@ -2,7 +2,9 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <atomic>
 #include <map>
+#include <thread>
 #include <vector>
 
 #include "memview/link/FindMxDevice.h"
@@ -53,11 +55,14 @@ protected:
         record = records[cursor_++];
         return true;
     }
+    // A real claim takes a system call: long enough for another thread to come in between.
     bool Claim(const std::string&) override {
+        std::this_thread::yield();
         ++claims;
         return true;
     }
     bool Unclaim() override {
+        std::this_thread::yield();
         ++unclaims;
         return true;
     }
@@ -261,4 +266,24 @@ TEST(FindMxDevice, FindsTheVirtualPlayer) {
     EXPECT_EQ(rig.driver->AcquireCount(), 0);
     rig.Player().DisconnectAfter(0);
     EXPECT_EQ(FindMxDevice(nullptr, *rig.driver), kNoPortChosen);
+}
+
+TEST(PortDriver, TheAcquireCountHoldsUnderConcurrentLinks) {
+    ScriptedDriver driver;
+    constexpr int kThreads = 4, kRounds = 20000;
+    std::atomic<bool> releasedWhileHeld{false};
+    std::vector<std::thread> threads;
+    for (int t = 0; t < kThreads; ++t) {
+        threads.emplace_back([&] {
+            for (int i = 0; i < kRounds; ++i) {
+                if (!driver.Acquire("LPT1")) releasedWhileHeld = true;
+                if (driver.AcquireCount() == 0) releasedWhileHeld = true;  // we hold it
+                driver.Release();
+            }
+        });
+    }
+    for (auto& t : threads) t.join();
+    EXPECT_FALSE(releasedWhileHeld);
+    EXPECT_EQ(driver.AcquireCount(), 0);
+    EXPECT_EQ(driver.claims, driver.unclaims);
 }
