@@ -18,6 +18,7 @@ namespace zanto {
 
 class TransferEngine {
 public:
+    // The device must outlive the engine; the engine's destructor cancels and joins its threads.
     explicit TransferEngine(MemoryDevice& device);
     ~TransferEngine();
     TransferEngine(const TransferEngine&) = delete;

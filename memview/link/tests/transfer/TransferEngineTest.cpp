@@ -2,9 +2,11 @@
 
 #include <atomic>
 #include <cstdlib>
+#include <filesystem>
 #include <functional>
 #include <string>
 
+#include "common/Paths.h"
 #include "memview/link/TransferEngine.h"
 #include "memview/link/tests/transfer/LoopbackHttpServer.h"
 #include "memview/link/tests/transfer/TransferTestKit.h"
@@ -288,6 +290,14 @@ TEST_F(TransferEngineTest, WebDownloadsStoreTheFoundHeaderOrRemoveTheEntry) {
         {"/missing.mp3", true, DeviceError::None, false, false},
         {"/drop.mp3", false, DeviceError::FileRead, false, true},
     };
+    // The downloaded copy kept for the frame-header search never outlives its download.
+    auto temporaries = [] {
+        size_t n = 0;
+        for (const auto& f : std::filesystem::directory_iterator(TempFolder()))
+            n += f.path().filename().string().rfind("ITemp-", 0) == 0;
+        return n;
+    };
+    const size_t temporariesBefore = temporaries();
     size_t storedCount = 0;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.object);
@@ -310,6 +320,7 @@ TEST_F(TransferEngineTest, WebDownloadsStoreTheFoundHeaderOrRemoveTheEntry) {
             EXPECT_EQ(listed.back().entry.state, 0);
         }
         EXPECT_EQ(dev().PlayCount(), int(storedCount));
+        EXPECT_EQ(temporaries(), temporariesBefore);
         ExpectConsistent();
     }
 }
