@@ -4,7 +4,6 @@
 namespace zanto {
 
 std::vector<std::string> AddressListBatch::Run() {
-    engine_.ResumeJobs();
     std::vector<std::string> found;
     const int total = static_cast<int>(addresses_.size());
     for (int taken = 0; taken < total; ++taken) {

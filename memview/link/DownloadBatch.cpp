@@ -43,7 +43,6 @@ std::string DownloadBatch::SourceOf(const FileEntry& entry) const {
 }
 
 DeviceError DownloadBatch::Run() {
-    engine_.ResumeJobs();
     DeviceError error = DeviceError::None;
     if (!device_.OpenLink()) {
         error = device_.LastError();

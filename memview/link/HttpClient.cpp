@@ -148,9 +148,8 @@ HttpResult HttpGet(const std::string& source, HttpSink& sink, const HttpGetOptio
             curl_easy_setopt(e, CURLOPT_PROXYPASSWORD, password.c_str());
             curl_easy_setopt(e, CURLOPT_PROXYAUTH, long(CURLAUTH_BASIC));
         }
-    } else {
-        curl_easy_setopt(e, CURLOPT_PROXY, "");  // no proxy named: a direct connection
     }
+    // Without the setting the system's own proxy configuration (the environment) applies.
     std::string url = UrlOf(*target);
     curl_easy_setopt(e, CURLOPT_URL, url.c_str());
     std::string user, password;

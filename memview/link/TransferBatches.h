@@ -3,6 +3,8 @@
 // the upload batch, the address-list batch and initializing. Each Run() works through its list
 // on the calling thread (the dialog's worker, or the command-line tool) and reports through a
 // TransferUi; Cancel() may be called from any other thread and the job stops at its next check.
+// A cancel stays in force for every later job of the same engine until TransferEngine::ResumeJobs,
+// which the owner calls when the user starts a new job.
 #include <atomic>
 #include <string>
 #include <vector>

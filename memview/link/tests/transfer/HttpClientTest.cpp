@@ -166,6 +166,16 @@ TEST_F(HttpClientTest, ThroughProxyTheWholeAddressIsTheObject) {
         EXPECT_EQ(seen.back().Header("Proxy-Authorization"), c.proxyAuthorization);
         EXPECT_EQ(seen.back().Header("User-Agent"), "Simple Download");
     }
+    // Without the setting the system's configuration (the environment) decides.
+    setenv("http_proxy", ("http://" + proxy.HostPort()).c_str(), 1);
+    unsetenv("no_proxy");
+    unsetenv("NO_PROXY");
+    {
+        Collect sink;
+        ASSERT_EQ(HttpGet("http://env.example/e.mp3", sink, {}).outcome, HttpOutcome::Ok);
+        EXPECT_EQ(proxy.Requests().back().target, "http://env.example/e.mp3");
+    }
+    unsetenv("http_proxy");
     // A setting without ":" names no proxy: the address is fetched directly.
     LoopbackHttpServer direct([](const HttpRequestSeen&) { return HttpAnswer::Body("direct"); });
     Collect sink;
