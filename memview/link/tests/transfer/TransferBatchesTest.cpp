@@ -214,7 +214,8 @@ TEST_F(TransferBatchesTest, UploadNamesNeverLeaveOrOverwriteTheFolder) {
     // A name as a damaged or hostile directory could hold it.
     ASSERT_TRUE(dev().RenameEntry(2, "../evil.mp3"));
 
-    std::string folder = rig.dir() / "out";
+    std::string parent = rig.dir() / "out";
+    std::string folder = parent + "/inner";
     std::filesystem::create_directories(folder);
     ASSERT_TRUE(WriteFile(folder + "/song.mp3", Bytes{1}));
     ASSERT_TRUE(WriteFile(folder + "/song(1).mp3", Bytes{2}));
@@ -232,9 +233,11 @@ TEST_F(TransferBatchesTest, UploadNamesNeverLeaveOrOverwriteTheFolder) {
     EXPECT_EQ(ReadAll(folder + "/readme(1)."), readme);
     EXPECT_EQ(ReadAll(folder + "/.._evil.mp3"), evil);
     EXPECT_EQ(ReadAll(folder + "/song.mp3"), Bytes{1});
-    EXPECT_FALSE(std::filesystem::exists(rig.dir() / "evil.mp3.x"));
-    EXPECT_FALSE(std::filesystem::exists(folder + "/../evil.mp3") &&
-                 ReadAll(folder + "/../evil.mp3") != evil);
+    // Nothing was written beside the folder.
+    EXPECT_FALSE(std::filesystem::exists(parent + "/evil.mp3"));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(parent),
+                            std::filesystem::directory_iterator()),
+              1);
     EXPECT_EQ(ui.ended, std::vector<DeviceError>{DeviceError::None});
 
     // A folder that cannot be written: CannotOpenFile, shown once.
@@ -242,6 +245,53 @@ TEST_F(TransferBatchesTest, UploadNamesNeverLeaveOrOverwriteTheFolder) {
     UploadBatch nowhere(dev(), {0}, rig.dir() / "no/such/folder", ui);
     EXPECT_EQ(nowhere.Run(), DeviceError::CannotOpenFile);
     EXPECT_EQ(ui.errors.size(), 1u);
+}
+
+// Cancel while the second file is copied: the first is there, the second leaves no partial file.
+TEST_F(TransferBatchesTest, CancelDuringAnUploadLeavesNoPartialFile) {
+    const Bytes one = Mp3Bytes(70000, 1), two = Mp3Bytes(200000, 2);
+    AddLocal({File("one.mp3", one), File("two.mp3", two)});
+    ASSERT_EQ(Download(), DeviceError::None);
+    ASSERT_TRUE(dev().Refresh());
+    std::string folder = rig.dir() / "up";
+    std::filesystem::create_directories(folder);
+
+    struct CancellingUi : RecordingUi {
+        UploadBatch* batch = nullptr;
+        void PostProgress(int percent) override {
+            if (files.size() == 2 && percent > 0 && batch) batch->Cancel();
+        }
+    } cancelling;
+    UploadBatch upload(dev(), {0, 1}, folder, cancelling);
+    cancelling.batch = &upload;
+    EXPECT_EQ(upload.Run(), DeviceError::Cancelled);
+    EXPECT_EQ(cancelling.ended, std::vector<DeviceError>{DeviceError::Cancelled});
+    EXPECT_TRUE(cancelling.errors.empty());
+    EXPECT_EQ(upload.Written(), std::vector<std::string>{folder + "/one.mp3"});
+    EXPECT_EQ(ReadAll(folder + "/one.mp3"), one);
+    EXPECT_FALSE(std::filesystem::exists(folder + "/two.mp3"));
+}
+
+TEST_F(TransferBatchesTest, AddressListFailureIsShownAndEndsTheFetching) {
+    LoopbackHttpServer server([](const HttpRequestSeen& req) {
+        if (req.target == "/bad.m3u") return HttpAnswer::Body(std::string(5000, 'x')).Drop(10);
+        return HttpAnswer::Body("http://h/a.mp3\n");
+    });
+    for (bool show : {true, false}) {
+        SCOPED_TRACE(show);
+        ui = RecordingUi();
+        dev().SetShowErrors(show);
+        std::string base = "http://" + server.HostPort();
+        AddressListBatch batch(dev(), engine,
+                               {base + "/good.m3u", base + "/bad.m3u", base + "/never.m3u"}, ui);
+        EXPECT_EQ(batch.Run(), std::vector<std::string>{"http://h/a.mp3"});
+        EXPECT_EQ(ui.files, (std::vector<std::pair<std::string, std::string>>{
+                                {"good.m3u", "(1/3 HTTP)"}, {"bad.m3u", "(2/3 HTTP)"}}));
+        // Shown whatever the show-errors flag says.
+        EXPECT_EQ(ui.errors, std::vector<std::string>{"File read error."});
+        EXPECT_EQ(dev().LastError(), DeviceError::None);
+    }
+    dev().SetShowErrors(true);
 }
 
 TEST_F(TransferBatchesTest, InitializationRunsAndReports) {
