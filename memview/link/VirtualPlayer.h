@@ -34,6 +34,7 @@ inline constexpr std::array<uint8_t, 16> kStatusOfNibble = MakeStatusTable();
 
 inline constexpr const char* kInternalImageName = "internal.flash";
 inline constexpr const char* kCardImageName = "card.flash";
+inline constexpr const char* kFaultsFileName = "faults";
 
 class VirtualPlayer {
 public:
@@ -113,6 +114,13 @@ public:
         verifyFails_[{memory, block}] = {times, page};
     }
     void ClearFaults();
+    // Faults written as text, one a line ('#' starts a comment), for runs in another process:
+    //   bad MEMORY BLOCK            erase-fail MEMORY BLOCK      program-fail MEMORY BLOCK
+    //   verify-fail MEMORY BLOCK TIMES [PAGE]                    ready-stuck
+    //   write-protect               refuse-greeting              card-removed
+    //   disconnect-after N          power-cut-after N
+    // MEMORY is "internal" or "card". False (nothing applied) with the line at fault.
+    bool ApplyFaults(const std::string& text, std::string* error);
     void SetReadyStuck(bool stuck) { readyBit_ = stuck ? 0 : 0x08; }  // the ready line never rises
     void SetWriteProtected(bool on) { writeProtected_ = on; }    // status bit 7 clear
     void SetGreetingRefused(bool on) { greetingRefused_ = on; }  // link status stays 0xC
