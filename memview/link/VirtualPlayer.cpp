@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstring>
 #include <sstream>
 
@@ -387,13 +388,19 @@ void VirtualPlayer::ClearFaults() {
 }
 
 void VirtualPlayer::DisconnectAfter(uint64_t operations) {
-    deadAt_ = operations_ + operations;
+    deadAt_ = reads_ + writes_ + operations;
     powerCut_ = false;
 }
 
 void VirtualPlayer::PowerCutAfter(uint64_t operations) {
-    deadAt_ = operations_ + operations;
+    deadAt_ = reads_ + writes_ + operations;
     powerCut_ = true;
+}
+
+void VirtualPlayer::ResetCounters() {
+    // A pending disconnection keeps counting from where it stands.
+    if (deadAt_ != UINT64_MAX) deadAt_ -= std::min(deadAt_, reads_ + writes_);
+    reads_ = writes_ = 0;
 }
 
 void VirtualPlayer::Die() {

@@ -101,7 +101,7 @@ public:
     // ---- Register traffic ------------------------------------------------------------------
     uint64_t RegisterReads() const { return reads_; }
     uint64_t RegisterWrites() const { return writes_; }
-    void ResetCounters() { reads_ = writes_ = 0; }
+    void ResetCounters();
 
     // ---- Fault injection (block numbers are logical blocks of the memory) ---------------------
     // Marks a factory bad block: spare byte 5 = 0x00 in the first two pages of every erase unit.
@@ -171,7 +171,7 @@ private:
     MemoryType SelectedMemory() const { return selected_ >= 4 ? MemoryType::Card : MemoryType::Internal; }
     uint16_t SelectedLogicalBlock(uint32_t page) const;
     void CountOperation() {
-        if (++operations_ > deadAt_ && !dead_) Die();
+        if (reads_ + writes_ > deadAt_ && !dead_) Die();
     }
     void Die();
     void UpdateAnswering() { answering_ = !dead_ && internal_.IsOpen(); }
@@ -223,7 +223,6 @@ private:
     bool cardRemoved_ = false;
     bool dead_ = false;
     bool powerCut_ = false;
-    uint64_t operations_ = 0;
     uint64_t deadAt_ = UINT64_MAX;
     // Counters and pacing.
     uint64_t reads_ = 0;
