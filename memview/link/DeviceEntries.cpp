@@ -28,7 +28,10 @@ int MemoryDevice::AddFile(const std::string& pathOrAddress) {
     uint8_t state = static_cast<uint8_t>(EntryState::WaitingHttp);
     uint64_t size = 0;
     uint32_t header = 0;
-    if (pathOrAddress.rfind("http://", 0) != 0) {
+    // Web addresses are fetched at download time; https is served like http.
+    const bool address =
+        pathOrAddress.rfind("http://", 0) == 0 || pathOrAddress.rfind("https://", 0) == 0;
+    if (!address) {
         if (!IsAddableFile(pathOrAddress, &size)) {
             lastError_ = DeviceError::CannotOpenFile;
             return -1;

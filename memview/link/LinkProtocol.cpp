@@ -34,7 +34,7 @@ uint32_t TickMs(Clock& clock) {
 }  // namespace
 
 void MemoryDevice::SendCommand(uint8_t command) {
-    WriteRegister(kDataRegister, command);
+    OutRegister(kDataRegister, command);
     control_ |= kCommandStrobe;
     WriteControl();
     control_ &= static_cast<uint8_t>(~kCommandStrobe);
@@ -42,7 +42,7 @@ void MemoryDevice::SendCommand(uint8_t command) {
 }
 
 void MemoryDevice::SendData(uint8_t data) {
-    WriteRegister(kDataRegister, data);
+    OutRegister(kDataRegister, data);
     control_ &= static_cast<uint8_t>(~kDataStrobe);
     WriteControl();
     control_ |= kDataStrobe;
@@ -50,7 +50,7 @@ void MemoryDevice::SendData(uint8_t data) {
 }
 
 void MemoryDevice::SendDataFast(uint8_t data) {
-    WriteRegister(kDataRegister, data);
+    OutRegister(kDataRegister, data);
     control_ ^= kDataStrobe;
     WriteControl();
 }
@@ -58,12 +58,12 @@ void MemoryDevice::SendDataFast(uint8_t data) {
 uint8_t MemoryDevice::ReadByte() {
     control_ &= static_cast<uint8_t>(~kDataStrobe);
     WriteControl();
-    ReadRegister(kStatusRegister);  // the first read lets the lines settle
-    uint8_t high = kNibble[ReadRegister(kStatusRegister)];
+    InRegister(kStatusRegister);  // the first read lets the lines settle
+    uint8_t high = kNibble[InRegister(kStatusRegister)];
     control_ |= kDataStrobe;
     WriteControl();
-    ReadRegister(kStatusRegister);
-    uint8_t low = kNibble[ReadRegister(kStatusRegister)];
+    InRegister(kStatusRegister);
+    uint8_t low = kNibble[InRegister(kStatusRegister)];
     return static_cast<uint8_t>((high << 4) | low);
 }
 
@@ -73,10 +73,10 @@ void MemoryDevice::ResetLink() {
 }
 
 bool MemoryDevice::WaitReady() {
-    if (ReadRegister(kStatusRegister) & kStatusReady) return true;
+    if (InRegister(kStatusRegister) & kStatusReady) return true;
     const uint32_t start = TickMs(clock_);
     for (unsigned polls = 1;; ++polls) {
-        if (ReadRegister(kStatusRegister) & kStatusReady) return true;
+        if (InRegister(kStatusRegister) & kStatusReady) return true;
         if (static_cast<uint32_t>(TickMs(clock_) - start) >= kReadyLimitMs) {
             lastError_ = DeviceError::Timeout;
             return false;

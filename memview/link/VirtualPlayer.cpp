@@ -2,7 +2,9 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstring>
+#include <sstream>
 
 #include "common/Paths.h"
 
@@ -316,6 +318,66 @@ uint8_t* VirtualPlayer::BlockPage(MemoryType memory, uint16_t block, size_t page
     return image.Page(position, inChip * 64u + static_cast<uint32_t>(page));
 }
 
+bool VirtualPlayer::ApplyFaults(const std::string& text, std::string* error) {
+    struct Step {
+        std::string verb;
+        MemoryType memory = MemoryType::Internal;
+        unsigned long long a = 0, b = 0, c = 63;
+    };
+    std::vector<Step> steps;
+    std::istringstream lines(text);
+    std::string line;
+    int number = 0;
+    while (std::getline(lines, line)) {
+        ++number;
+        line = line.substr(0, line.find('#'));
+        std::istringstream words(line);
+        Step step;
+        if (!(words >> step.verb)) continue;
+        auto fail = [&](const std::string& why) {
+            if (error) *error = "line " + std::to_string(number) + ": " + why;
+            return false;
+        };
+        const bool onBlock = step.verb == "bad" || step.verb == "erase-fail" ||
+                             step.verb == "program-fail" || step.verb == "verify-fail";
+        const bool counted = step.verb == "disconnect-after" || step.verb == "power-cut-after";
+        const bool flag = step.verb == "ready-stuck" || step.verb == "write-protect" ||
+                          step.verb == "refuse-greeting" || step.verb == "card-removed";
+        if (!onBlock && !counted && !flag) return fail("unknown fault '" + step.verb + "'");
+        if (onBlock) {
+            std::string memory;
+            if (!(words >> memory >> step.a) || (memory != "internal" && memory != "card") ||
+                step.a >= kBlockLimit)
+                return fail("expected: " + step.verb + " internal|card BLOCK");
+            step.memory = memory == "card" ? MemoryType::Card : MemoryType::Internal;
+            if (step.verb == "verify-fail") {
+                if (!(words >> step.b)) return fail("expected: verify-fail MEMORY BLOCK TIMES [PAGE]");
+                if (!(words >> step.c)) step.c = 63;
+                if (step.c >= kPagesPerBlock || step.b > 1000000) return fail("page or count out of range");
+            }
+        } else if (counted && !(words >> step.a)) {
+            return fail("expected: " + step.verb + " N");
+        }
+        std::string extra;
+        if (words >> extra) return fail("unexpected '" + extra + "'");
+        steps.push_back(step);
+    }
+    for (const auto& s : steps) {
+        const auto block = static_cast<uint16_t>(s.a);
+        if (s.verb == "bad") MarkFactoryBad(s.memory, block);
+        else if (s.verb == "erase-fail") FailErase(s.memory, block);
+        else if (s.verb == "program-fail") FailProgram(s.memory, block);
+        else if (s.verb == "verify-fail") FailVerify(s.memory, block, static_cast<int>(s.b), static_cast<int>(s.c));
+        else if (s.verb == "ready-stuck") SetReadyStuck(true);
+        else if (s.verb == "write-protect") SetWriteProtected(true);
+        else if (s.verb == "refuse-greeting") SetGreetingRefused(true);
+        else if (s.verb == "card-removed") SetCardRemoved(true);
+        else if (s.verb == "disconnect-after") DisconnectAfter(s.a);
+        else if (s.verb == "power-cut-after") PowerCutAfter(s.a);
+    }
+    return true;
+}
+
 void VirtualPlayer::ClearFaults() {
     eraseFails_.clear();
     programFails_.clear();
@@ -326,13 +388,19 @@ void VirtualPlayer::ClearFaults() {
 }
 
 void VirtualPlayer::DisconnectAfter(uint64_t operations) {
-    deadAt_ = operations_ + operations;
+    deadAt_ = reads_ + writes_ + operations;
     powerCut_ = false;
 }
 
 void VirtualPlayer::PowerCutAfter(uint64_t operations) {
-    deadAt_ = operations_ + operations;
+    deadAt_ = reads_ + writes_ + operations;
     powerCut_ = true;
+}
+
+void VirtualPlayer::ResetCounters() {
+    // A pending disconnection keeps counting from where it stands.
+    if (deadAt_ != UINT64_MAX) deadAt_ -= std::min(deadAt_, reads_ + writes_);
+    reads_ = writes_ = 0;
 }
 
 void VirtualPlayer::Die() {

@@ -34,6 +34,7 @@ inline constexpr std::array<uint8_t, 16> kStatusOfNibble = MakeStatusTable();
 
 inline constexpr const char* kInternalImageName = "internal.flash";
 inline constexpr const char* kCardImageName = "card.flash";
+inline constexpr const char* kFaultsFileName = "faults";
 
 class VirtualPlayer {
 public:
@@ -100,7 +101,7 @@ public:
     // ---- Register traffic ------------------------------------------------------------------
     uint64_t RegisterReads() const { return reads_; }
     uint64_t RegisterWrites() const { return writes_; }
-    void ResetCounters() { reads_ = writes_ = 0; }
+    void ResetCounters();
 
     // ---- Fault injection (block numbers are logical blocks of the memory) ---------------------
     // Marks a factory bad block: spare byte 5 = 0x00 in the first two pages of every erase unit.
@@ -113,6 +114,13 @@ public:
         verifyFails_[{memory, block}] = {times, page};
     }
     void ClearFaults();
+    // Faults written as text, one a line ('#' starts a comment), for runs in another process:
+    //   bad MEMORY BLOCK            erase-fail MEMORY BLOCK      program-fail MEMORY BLOCK
+    //   verify-fail MEMORY BLOCK TIMES [PAGE]                    ready-stuck
+    //   write-protect               refuse-greeting              card-removed
+    //   disconnect-after N          power-cut-after N
+    // MEMORY is "internal" or "card". False (nothing applied) with the line at fault.
+    bool ApplyFaults(const std::string& text, std::string* error);
     void SetReadyStuck(bool stuck) { readyBit_ = stuck ? 0 : 0x08; }  // the ready line never rises
     void SetWriteProtected(bool on) { writeProtected_ = on; }    // status bit 7 clear
     void SetGreetingRefused(bool on) { greetingRefused_ = on; }  // link status stays 0xC
@@ -163,7 +171,7 @@ private:
     MemoryType SelectedMemory() const { return selected_ >= 4 ? MemoryType::Card : MemoryType::Internal; }
     uint16_t SelectedLogicalBlock(uint32_t page) const;
     void CountOperation() {
-        if (++operations_ > deadAt_ && !dead_) Die();
+        if (reads_ + writes_ > deadAt_ && !dead_) Die();
     }
     void Die();
     void UpdateAnswering() { answering_ = !dead_ && internal_.IsOpen(); }
@@ -215,7 +223,6 @@ private:
     bool cardRemoved_ = false;
     bool dead_ = false;
     bool powerCut_ = false;
-    uint64_t operations_ = 0;
     uint64_t deadAt_ = UINT64_MAX;
     // Counters and pacing.
     uint64_t reads_ = 0;

@@ -4,7 +4,10 @@
 #include <sys/file.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <cstdlib>
+#include <fstream>
+#include <sstream>
 
 namespace zanto {
 
@@ -20,6 +23,16 @@ std::shared_ptr<VirtualPlayer> OpenOrCreate(const std::string& folder, Clock& cl
                               VirtualPlayer::DefaultCardCodes(), &ignored);
     }
     auto player = std::make_shared<VirtualPlayer>(folder, clock);
+    // Faults for a run in another process (demos, tool tests) come from a file beside the images.
+    std::ifstream faults(folder + "/" + kFaultsFileName);
+    if (faults && player->IsOpen()) {
+        std::stringstream text;
+        text << faults.rdbuf();
+        std::string error;
+        if (!player->ApplyFaults(text.str(), &error))
+            std::fprintf(stderr, "virtual player: %s/%s: %s\n", folder.c_str(), kFaultsFileName,
+                         error.c_str());
+    }
     if (const char* speed = std::getenv("ZANTO_VIRTUAL_SPEED"); speed && *speed) {
         char* end = nullptr;
         unsigned long long value = std::strtoull(speed, &end, 10);

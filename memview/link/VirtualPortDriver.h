@@ -16,7 +16,8 @@ inline constexpr uint16_t kVirtualPortBase = 0x378;
 class VirtualPortDriver final : public PortDriver {
 public:
     // Opens the player in the folder, creating a default one there when the folder holds none.
-    // The speed limit comes from ZANTO_VIRTUAL_SPEED (payload bytes per second) when set.
+    // The speed limit comes from ZANTO_VIRTUAL_SPEED (payload bytes per second) when set; faults
+    // from the folder's "faults" file when there is one (see VirtualPlayer::ApplyFaults).
     explicit VirtualPortDriver(const std::string& folder, Clock& clock = Clock::System());
     // Serves an already opened player (tests).
     explicit VirtualPortDriver(std::shared_ptr<VirtualPlayer> player);

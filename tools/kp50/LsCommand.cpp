@@ -7,6 +7,7 @@
 #include "memview/link/MemoryDevice.h"
 #include "tools/kp50/Command.h"
 #include "tools/kp50/DeviceOptions.h"
+#include "tools/kp50/DirectoryRead.h"
 
 namespace {
 
@@ -33,7 +34,7 @@ int Run(const std::vector<std::string>& args) {
     int status = 0;
     auto device = kp50::OpenDevice("ls", &status);
     if (!device) return status;
-    if (!device->Refresh()) return kp50::ReportError("ls", device->LastError());
+    if (int failed = kp50::ReadDirectoryFor("ls", *device)) return failed;
 
     // Rows as the window shows them: the play list, then the data list.
     std::vector<int> indexes;

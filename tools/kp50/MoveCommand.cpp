@@ -5,6 +5,7 @@
 #include "memview/link/MemoryDevice.h"
 #include "tools/kp50/Command.h"
 #include "tools/kp50/DeviceOptions.h"
+#include "tools/kp50/DirectoryRead.h"
 #include "tools/kp50/EntryNumbers.h"
 
 namespace {
@@ -48,7 +49,7 @@ int Run(const std::vector<std::string>& args) {
     int status = 0;
     auto device = kp50::OpenDevice("move", &status);
     if (!device) return status;
-    if (!device->Refresh()) return kp50::ReportError("move", device->LastError());
+    if (int failed = kp50::ReadDirectoryFor("move", *device)) return failed;
     if (!kp50::IsEntry(*device, *from)) {
         kp50::Fail("move", "no entry " + args[0]);
         return 2;

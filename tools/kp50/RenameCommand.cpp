@@ -5,6 +5,7 @@
 #include "memview/link/MemoryDevice.h"
 #include "tools/kp50/Command.h"
 #include "tools/kp50/DeviceOptions.h"
+#include "tools/kp50/DirectoryRead.h"
 #include "tools/kp50/EntryNumbers.h"
 
 namespace {
@@ -31,7 +32,7 @@ int Run(const std::vector<std::string>& args) {
     int status = 0;
     auto device = kp50::OpenDevice("rename", &status);
     if (!device) return status;
-    if (!device->Refresh()) return kp50::ReportError("rename", device->LastError());
+    if (int failed = kp50::ReadDirectoryFor("rename", *device)) return failed;
     if (!device->RenameEntry(*index, name)) {
         kp50::Fail("rename", "no entry " + args[0]);
         return 2;

@@ -6,6 +6,7 @@
 #include "memview/link/MemoryDevice.h"
 #include "tools/kp50/Command.h"
 #include "tools/kp50/DeviceOptions.h"
+#include "tools/kp50/DirectoryRead.h"
 #include "tools/kp50/EntryNumbers.h"
 
 namespace {
@@ -27,7 +28,7 @@ int Run(const std::vector<std::string>& args) {
     int status = 0;
     auto device = kp50::OpenDevice("rm", &status);
     if (!device) return status;
-    if (!device->Refresh()) return kp50::ReportError("rm", device->LastError());
+    if (int failed = kp50::ReadDirectoryFor("rm", *device)) return failed;
     for (int index : indexes) {
         if (!kp50::IsEntry(*device, index)) {
             kp50::Fail("rm", "no entry " + std::to_string(index + 1));

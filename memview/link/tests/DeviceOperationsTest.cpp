@@ -554,6 +554,13 @@ TEST(DeviceOperationsTest, AddFileMakesWaitingEntries) {
     EXPECT_EQ(d.Entry(1)->blocks, 4);
     EXPECT_EQ(d.Entry(1)->header < 0xFFF00000u, true);  // not MPEG audio
     EXPECT_EQ(d.Image().FreeCount(), freeBefore - 4);
+    EXPECT_EQ(d.Entry(1)->firstBlock, 1);  // the lowest free blocks, chained upwards
+    EXPECT_EQ(d.Image().Link(1), 2);
+    EXPECT_EQ(d.Image().Link(4), 0);
+
+    ASSERT_EQ(d.AddFile("https://example.invalid/a/b%20c.mp3"), 2);
+    EXPECT_EQ(d.EntryStateOf(2), 6);
+    EXPECT_EQ(d.Entry(2)->name, "b%20c.mp3");
     EXPECT_TRUE(d.ImageChanged());
 
     for (const std::string& bad : {rig.dir() / "missing", rig.dir().Path(), rig.dir() / ".hidden",
@@ -562,7 +569,7 @@ TEST(DeviceOperationsTest, AddFileMakesWaitingEntries) {
         EXPECT_EQ(d.AddFile(bad), -1) << bad;
         EXPECT_EQ(d.LastError(), DeviceError::CannotOpenFile) << bad;
     }
-    EXPECT_EQ(d.PlayCount(), 2);
+    EXPECT_EQ(d.PlayCount(), 3);
 }
 
 }  // namespace

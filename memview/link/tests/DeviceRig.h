@@ -1,5 +1,5 @@
 #pragma once
-// A device bound to a fresh virtual player, with helpers that reach the flash either through the
+// A device bound to a fresh virtual player (a VirtualRig), with helpers that reach the flash either through the
 // link (as another program would) or directly in the player's image (to check the bytes).
 #include <cstring>
 #include <memory>
@@ -7,11 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "common/Clock.h"
-#include "common/testing/TempDir.h"
-#include "memview/link/MemoryDevice.h"
-#include "memview/link/VirtualPlayer.h"
-#include "memview/link/VirtualPortDriver.h"
+#include "memview/link/testing/VirtualRig.h"
 
 namespace zanto::testkit {
 
@@ -20,25 +16,19 @@ public:
     explicit DeviceRig(std::vector<uint8_t> internal = {0xE6},
                        std::optional<std::vector<uint8_t>> card = std::nullopt,
                        MemoryType type = MemoryType::Internal)
-        : type_(type) {
-        std::string error;
-        VirtualPlayer::Create(dir_.Path(), internal, card, &error);
-        player_ = std::make_shared<VirtualPlayer>(dir_.Path(), clock);
-        driver_ = std::make_unique<VirtualPortDriver>(player_);
-        device = NewDevice();
-    }
+        : rig_(std::move(internal), std::move(card), type), type_(type) {}
 
     // Another device on the same player, as a second window or program would have.
     std::unique_ptr<MemoryDevice> NewDevice() {
-        auto d = std::make_unique<MemoryDevice>(*driver_, clock);
+        auto d = std::make_unique<MemoryDevice>(*rig_.driver, rig_.clock);
         d->SetPort(kVirtualPortBase);
         d->SetMemoryType(type_);
         return d;
     }
 
-    VirtualPlayer& player() { return *player_; }
+    VirtualPlayer& player() { return *rig_.player; }
     MemoryType type() const { return type_; }
-    const TempDir& dir() const { return dir_; }
+    const TempDir& dir() const { return rig_.dir; }
 
     // Runs body inside an open link with the chips identified.
     template <typename Body>
@@ -59,24 +49,23 @@ public:
     std::vector<uint8_t> BlockData(uint16_t block) {
         std::vector<uint8_t> out(kBlockSize);
         for (size_t p = 0; p < kPagesPerBlock; ++p) {
-            const uint8_t* page = player_->BlockPage(type_, block, p);
+            const uint8_t* page = player().BlockPage(type_, block, p);
             if (page) std::memcpy(out.data() + p * kPageDataSize, page, kPageDataSize);
         }
         return out;
     }
     const uint8_t* Spare(uint16_t block, size_t page) {
-        const uint8_t* p = player_->BlockPage(type_, block, page);
+        const uint8_t* p = player().BlockPage(type_, block, page);
         return p ? p + kPageDataSize : nullptr;
     }
 
-    FakeClock clock;
-    std::unique_ptr<MemoryDevice> device;
-
 private:
-    TempDir dir_;
+    VirtualRig rig_;
     MemoryType type_;
-    std::shared_ptr<VirtualPlayer> player_;
-    std::unique_ptr<VirtualPortDriver> driver_;
+
+public:
+    FakeClock& clock = rig_.clock;
+    std::unique_ptr<MemoryDevice>& device = rig_.device;
 };
 
 // Stores a file on the player the way a download does: a waiting entry whose reservation is

@@ -235,3 +235,64 @@ TEST(VirtualPortDriver, AnEmptyFolderGetsTheDefaultPlayer) {
         d.CloseLink();
     }
 }
+
+TEST(VirtualFaultsFile, FaultsComeFromTheFolder) {
+    struct Case {
+        std::string faults;
+        MemoryType type;
+        DeviceError error;  // of the first step that fails
+    };
+    const Case cases[] = {
+        {"write-protect\n", MemoryType::Internal, DeviceError::FlashWrite},
+        {"refuse-greeting", MemoryType::Internal, DeviceError::HandshakeFailed},
+        {"ready-stuck", MemoryType::Internal, DeviceError::Timeout},
+        {"# a comment line\nerase-fail internal 3   # block 3\n", MemoryType::Internal,
+         DeviceError::BadBlock},
+        {"verify-fail internal 3 5", MemoryType::Internal, DeviceError::BadBlock},
+        {"program-fail card 3", MemoryType::Card, DeviceError::BadBlock},
+        {"disconnect-after 0", MemoryType::Internal, DeviceError::NotConnected},
+        {"card-removed", MemoryType::Card, DeviceError::NoFlash},
+        {"bad internal 5", MemoryType::Internal, DeviceError::None},  // seen by IsGoodBlock
+    };
+    for (const auto& c : cases) {
+        testkit::TempDir dir;
+        std::string error;
+        ASSERT_TRUE(VirtualPlayer::Create(dir.Path(), {0xE6}, std::vector<uint8_t>{0xE6}, &error));
+        std::ofstream(dir / "faults") << c.faults;
+        FakeClock clock;
+        VirtualPortDriver driver(dir.Path(), clock);
+        MemoryDevice d(driver, clock);
+        d.SetPort(kVirtualPortBase);
+        d.SetMemoryType(c.type);
+        std::vector<uint8_t> data(kBlockSize, 0x33);
+        bool ok = d.OpenLink() && d.IdentifyChips() && d.ReadBlock(2, data.data(), false) &&
+                  d.WriteBlock(3, data.data(), kNoNeighbour, kNoNeighbour);
+        EXPECT_EQ(d.LastError(), c.error) << c.faults;
+        if (c.error == DeviceError::None) {
+            EXPECT_TRUE(ok);
+            EXPECT_FALSE(d.IsGoodBlock(d.AddressOf(5)));
+            EXPECT_TRUE(d.IsGoodBlock(d.AddressOf(4)));
+        }
+        d.CloseLink();
+    }
+}
+
+TEST(VirtualFaultsFile, AMalformedListAppliesNothing) {
+    const char* cases[] = {
+        "explode",          "bad internal",          "bad floppy 3",
+        "bad internal 9000", "verify-fail internal 3", "verify-fail internal 3 2 64",
+        "ready-stuck now",  "disconnect-after",
+    };
+    for (const char* line : cases) {
+        testkit::VirtualRig rig({0xE6});
+        std::string error;
+        EXPECT_FALSE(rig.Player().ApplyFaults(std::string("write-protect\n") + line + "\n", &error))
+            << line;
+        EXPECT_EQ(error.rfind("line 2: ", 0), 0u) << error;
+        // The valid first line was not applied either.
+        ASSERT_TRUE(rig.Open());
+        std::vector<uint8_t> data(kBlockSize, 0x44);
+        EXPECT_TRUE(rig.Device().WriteBlock(1, data.data(), kNoNeighbour, kNoNeighbour)) << line;
+        rig.Close();
+    }
+}

@@ -167,4 +167,28 @@ TEST_F(Kp50DeviceCommandsTest, ErrorsGoToStderrWithTheirExitStatus) {
     EXPECT_EQ(JsonNames(), (std::vector<std::string>{"a.mp3"}));
 }
 
+TEST_F(Kp50DeviceCommandsTest, AnOlderFormatIsNamedAndConvertedByInit) {
+    {
+        auto player = std::make_shared<VirtualPlayer>(player_.Path(), clock_);
+        VirtualPortDriver driver(player);
+        MemoryDevice d(driver, clock_);
+        d.SetPort(kVirtualPortBase);
+        DirectoryImage older;
+        MakeEmptyDirectory(older, 256, 1000);
+        older.SetVersion(0x00FF);
+        older.ComputeChecksums();
+        ASSERT_TRUE(d.OpenLink() && d.IdentifyChips());
+        ASSERT_TRUE(d.WriteBlock(0, older.Bytes(), 0xFFFF, 0xFFFF));
+        d.CloseLink();
+    }
+    ToolRun ls = Kp50("ls");
+    EXPECT_EQ(ls.status, 10 + int(DeviceError::UnsupportedVersion));
+    EXPECT_NE(ls.err.find("older format (version 0x00FF)"), std::string::npos) << ls.err;
+    EXPECT_NE(Kp50("info").out.find("format state:   3 (older-format)"), std::string::npos);
+    ToolRun init = Kp50("init --yes");
+    EXPECT_EQ(init.status, 0) << init.err;
+    EXPECT_EQ(init.out, "older format converted\n");
+    EXPECT_EQ(Kp50("ls").status, 0);
+}
+
 }  // namespace
