@@ -114,8 +114,7 @@ Additions::Step Additions::AddWeb(const std::string& address) {
     }
     const int playRowsBefore = device_.PlayCount();
     const int rows = RowCount();
-    const int index = device_.AddEntry(name.substr(0, kEntryNameBytes), 0, 0,
-                                       EntryState::WaitingHttp);
+    const int index = device_.AddFile(address);
     if (index < 0) return Step::Stopped;
     device_.SetHostSlot(index, sources_.Append(address));
     if (insertionRow > playRowsBefore && insertionRow != rows) {

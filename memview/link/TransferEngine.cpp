@@ -37,7 +37,7 @@ void TransferEngine::ResetEvents() {
 void TransferEngine::Report(ProgressSink* progress, int percent) {
     if (percent < 0) return;
     progress_ = percent;
-    if (progress) progress->PostProgress(percent);
+    device_.PostProgress(progress, percent);
 }
 
 void TransferEngine::StopProducer(std::thread& producer) {
@@ -200,6 +200,7 @@ bool TransferEngine::WriteFile(int index, const std::string& source, ProgressSin
     StopProducer(producer_);
     if (!complete) Abandon(index, block);
     progress_ = 0;
+    device_.PostProgress(nullptr, 0);
     return ok && committed;
 }
 
@@ -237,6 +238,7 @@ bool TransferEngine::FetchUrlList(const std::string& address, std::vector<std::s
     }
     StopProducer(listProducer_);
     progress_ = 0;
+    device_.PostProgress(nullptr, 0);
     return ok;
 }
 

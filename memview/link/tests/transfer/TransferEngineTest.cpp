@@ -104,6 +104,7 @@ TEST_F(TransferEngineTest, ProgressFollowsTheBytesHandedOver) {
     ASSERT_TRUE(Write(Add(path), path, &progress));
     EXPECT_EQ(progress.seen, (std::vector<int>{32, 65, 98, 100}));
     EXPECT_EQ(engine.Progress(), 0);
+    EXPECT_EQ(dev().Progress(), 0);
 }
 
 TEST_F(TransferEngineTest, DataThatIsNotMpegIsRemovedAfterItsFirstBlock) {
