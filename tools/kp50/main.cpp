@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "tools/kp50/Command.h"
+#include "tools/kp50/DeviceOptions.h"
 
 namespace kp50 {
 
@@ -31,15 +32,21 @@ void Fail(const char* name, const std::string& message) {
 
 static void Usage(FILE* to) {
     std::fprintf(to,
-                 "usage: kp50 [--virtual-player DIR] COMMAND [ARGS...]\n\n"
+                 "usage: kp50 [--virtual-player DIR | --port VALUE] [--card] COMMAND [ARGS...]\n\n"
                  "  --virtual-player DIR  talk to the built-in virtual player kept in DIR\n"
-                 "                        (also $ZANTO_VIRTUAL_PLAYER)\n\ncommands:\n");
+                 "                        (also $ZANTO_VIRTUAL_PLAYER)\n"
+                 "  --port VALUE          the player's port: LPT1..LPT4 or a port value such as\n"
+                 "                        0x378 (default: the \"port\" setting, else a search)\n"
+                 "  --card                work on the memory card instead of the internal memory\n"
+                 "\nexit status: 0 success, 2 usage, 3 cancelled, 10 + device error code\n"
+                 "\ncommands:\n");
     for (const auto& c : kp50::Commands())
         std::fprintf(to, "  %s %s\n      %s\n", c.name, c.usage, c.summary);
 }
 
 int main(int argc, char** argv) {
     std::vector<std::string> args(argv + 1, argv + argc);
+    std::string portText;
     // Global options come before the command.
     while (!args.empty() && args[0].rfind("--", 0) == 0) {
         if (args[0] == "--help") {
@@ -51,6 +58,16 @@ int main(int argc, char** argv) {
             args.erase(args.begin(), args.begin() + 2);
             continue;
         }
+        if (args[0] == "--port" && args.size() >= 2) {
+            portText = args[1];
+            args.erase(args.begin(), args.begin() + 2);
+            continue;
+        }
+        if (args[0] == "--card") {
+            kp50::GlobalDeviceOptions().card = true;
+            args.erase(args.begin());
+            continue;
+        }
         std::fprintf(stderr, "kp50: unknown option %s\n", args[0].c_str());
         Usage(stderr);
         return 2;
@@ -58,6 +75,16 @@ int main(int argc, char** argv) {
     if (args.empty()) {
         Usage(stderr);
         return 2;
+    }
+    // Read after all options: a port name is looked up on the driver --virtual-player chose.
+    if (!portText.empty()) {
+        auto port = kp50::ParsePortValue(portText);
+        if (!port) {
+            std::fprintf(stderr, "kp50: --port %s: not a port value or LPT1..LPT4 present here\n",
+                         portText.c_str());
+            return 2;
+        }
+        kp50::GlobalDeviceOptions().port = port;
     }
     if (args[0] == "help") {
         Usage(stdout);

@@ -1,0 +1,10 @@
+#include "memview/link/BlockLock.h"
+
+namespace zanto {
+
+std::recursive_mutex& BlockLock() {
+    static std::recursive_mutex lock;
+    return lock;
+}
+
+}  // namespace zanto
