@@ -3,6 +3,8 @@
 // and leaves its reason in the device; callers show the text and clear the error.
 #include <cstdint>
 
+#include "memview/link/StringTable.h"
+
 namespace zanto {
 
 enum class DeviceError : uint16_t {
@@ -35,10 +37,6 @@ enum class DeviceError : uint16_t {
 };
 
 inline constexpr uint16_t kDeviceErrorCount = 26;
-
-// The string with this id from memview's string table; empty for an unknown id.
-// The text of DeviceError c is string 1001 + c.
-const char* MemviewString(unsigned id);
 
 // The user-facing text of an error (" " for None and Cancelled, so nothing meaningful shows).
 const char* DeviceErrorText(DeviceError error);

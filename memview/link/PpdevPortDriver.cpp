@@ -228,8 +228,12 @@ std::array<PortDiagnosis, 4> PpdevPortDriver::Diagnose() {
         if (i == claimedIndex_) continue;
         int fd = OpenClaimed(dev, true);
         if (fd < 0) {
-            d.problem = errno == EBUSY ? "the port is held by another program"
-                                       : "the port cannot be claimed";
+            // An exclusive claim is refused while any other driver is registered on the port,
+            // the printer driver lp included.
+            d.problem = errno == EBUSY || errno == ENXIO
+                            ? "the port is held by another program or driver (the printer driver: "
+                              "'sudo rmmod lp')"
+                            : "the port cannot be claimed";
             continue;
         }
         CloseClaimed(fd);

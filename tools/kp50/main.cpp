@@ -39,6 +39,8 @@ static void Usage(FILE* to) {
                  "                        0x378 (default: the \"port\" setting, else a search)\n"
                  "  --card                work on the memory card instead of the internal memory\n"
                  "\nexit status: 0 success, 2 usage, 3 cancelled, 10 + device error code\n"
+                 "environment: ZANTO_VIRTUAL_SPEED=BYTES_PER_SECOND paces the virtual player;\n"
+                 "             a file DIR/faults injects faults into it (one a line)\n"
                  "\ncommands:\n");
     for (const auto& c : kp50::Commands())
         std::fprintf(to, "  %s %s\n      %s\n", c.name, c.usage, c.summary);

@@ -97,3 +97,22 @@ TEST(BlockAddress, WalksTheFilledPositionsInOrder) {
         EXPECT_EQ(a.bytes, c.bytes) << "block " << c.block;
     }
 }
+
+TEST(StringTable, HoldsTheLibrarysTextsByNumber) {
+    struct Case {
+        unsigned id;
+        const char* text;
+    };
+    const Case cases[] = {
+        {5, "Initializing will delete all data. \nContinue?"},
+        {7, "Cannot open or read file,\n %1(renamed to %2).\n\nContinue?"},
+        {14, " Total Size: %luKB"},
+        {101, "Cannot load device driver ZANTOPNP.VXD"},
+        {131, "The Flash Memory format is an older version.\nPlease select Initialize to reformat "
+              "the memory.\n"},
+        {2, ""},
+        {1000, ""},
+        {1027, ""},
+    };
+    for (const auto& c : cases) EXPECT_STREQ(MemviewString(c.id), c.text) << c.id;
+}
