@@ -8,22 +8,13 @@
 #include <string>
 
 #include "common/testing/TempDir.h"
+#include "tools/kp50/tests/ToolRun.h"
 #include "memview/link/tests/DeviceRig.h"
 
 using namespace zanto;
 using namespace zanto::testkit;
 
 namespace {
-
-struct ToolRun {
-    int status = -1;
-    std::string out, err;
-};
-
-std::string Slurp(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
 
 class Kp50DeviceCommandsTest : public ::testing::Test {
 protected:
@@ -34,17 +25,8 @@ protected:
 
     // Runs kp50 on the test's player; input goes to its stdin.
     ToolRun Kp50(const std::string& args, const std::string& input = "") {
-        const std::string in = work_ / "in", out = work_ / "out", err = work_ / "err";
-        std::ofstream(in) << input;
-        const std::string cmd = "ZANTO_VIRTUAL_CLOCK=1 " + std::string(KP50_PATH) +
-                                " --virtual-player '" + player_.Path() + "' " + args + " <" + in +
-                                " >" + out + " 2>" + err;
-        ToolRun r;
-        const int st = std::system(cmd.c_str());
-        r.status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
-        r.out = Slurp(out);
-        r.err = Slurp(err);
-        return r;
+        return RunKp50(work_.Path(), "--virtual-player '" + player_.Path() + "' " + args, input,
+                       "ZANTO_VIRTUAL_CLOCK=1");
     }
 
     // Puts files on the player through the library, as a download would.

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "common/testing/TempDir.h"
+#include "tools/kp50/tests/ToolRun.h"
 #include "memview/link/VirtualPortDriver.h"
 
 using namespace zanto;
@@ -15,27 +16,10 @@ using namespace zanto::testkit;
 
 namespace {
 
-struct ToolRun {
-    int status = -1;
-    std::string out, err;
-};
-
-std::string Slurp(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
 // Runs kp50 with its own settings file, so a stored port stays within the test.
 ToolRun Kp50(const TempDir& work, const std::string& args) {
-    const std::string out = work / "out", err = work / "err";
-    const std::string cmd = "ZANTO_VIRTUAL_CLOCK=1 ZANTO_SETTINGS='" + (work / "settings.reg") +
-                            "' " + KP50_PATH + " " + args + " >" + out + " 2>" + err;
-    ToolRun r;
-    const int st = std::system(cmd.c_str());
-    r.status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
-    r.out = Slurp(out);
-    r.err = Slurp(err);
-    return r;
+    return RunKp50(work.Path(), args, "",
+                   "ZANTO_VIRTUAL_CLOCK=1 ZANTO_SETTINGS='" + (work / "settings.reg") + "'");
 }
 
 std::vector<uint8_t> Header(const std::string& path) {

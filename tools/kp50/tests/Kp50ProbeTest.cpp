@@ -1,31 +1,18 @@
 #include <gtest/gtest.h>
 
-#include <array>
-#include <cstdio>
 #include <string>
 
 #include "common/testing/MpegFixtures.h"
 #include "common/testing/TempDir.h"
+#include "tools/kp50/tests/ToolRun.h"
 
 using namespace zanto::testkit;
 
 namespace {
 
-struct ToolRun {
-    int status;
-    std::string out;
-};
-
 ToolRun Kp50(const std::string& args) {
-    std::string cmd = std::string(KP50_PATH) + " " + args + " 2>/dev/null";
-    ToolRun r{-1, ""};
-    FILE* p = popen(cmd.c_str(), "r");
-    if (!p) return r;
-    std::array<char, 4096> buf{};
-    while (size_t n = fread(buf.data(), 1, buf.size(), p)) r.out.append(buf.data(), n);
-    int st = pclose(p);
-    r.status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
-    return r;
+    static TempDir work;
+    return RunKp50(work.Path(), args);
 }
 
 TEST(Kp50ProbeTest, PrintsHeadersAsTextAndJson) {

@@ -15,6 +15,7 @@
 #include <string>
 
 #include "common/testing/TempDir.h"
+#include "tools/kp50/tests/ToolRun.h"
 #include "memview/link/tests/transfer/LoopbackHttpServer.h"
 #include "memview/link/tests/transfer/TransferTestKit.h"
 
@@ -22,16 +23,6 @@ using namespace zanto;
 using namespace zanto::testkit;
 
 namespace {
-
-struct ToolRun {
-    int status = -1;
-    std::string out, err;
-};
-
-std::string Slurp(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
 
 class Kp50TransferTest : public ::testing::Test {
 protected:
@@ -72,14 +63,7 @@ protected:
         return std::string(KP50_PATH) + " --virtual-player '" + player_.Path() + "' " + args;
     }
     ToolRun Kp50(const std::string& args) {
-        const std::string out = work_ / "out", err = work_ / "err";
-        const std::string cmd = Command(args) + " </dev/null >" + out + " 2>" + err;
-        ToolRun r;
-        const int st = std::system(cmd.c_str());
-        r.status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
-        r.out = Slurp(out);
-        r.err = Slurp(err);
-        return r;
+        return RunKp50(work_.Path(), "--virtual-player '" + player_.Path() + "' " + args);
     }
     std::string File(const std::string& name, const Bytes& bytes) {
         std::string path = work_ / name;
