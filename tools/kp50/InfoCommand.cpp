@@ -31,14 +31,7 @@ std::string Hex2(uint8_t v) {
 
 int Run(const std::vector<std::string>& args) {
     bool json = false;
-    for (const auto& a : args) {
-        if (a == "--json") {
-            json = true;
-        } else {
-            kp50::Fail("info", "unexpected argument " + a + " (usage: kp50 info [--json])");
-            return 2;
-        }
-    }
+    if (!kp50::ParseOptionalFlag("info", args, {"--json"}, &json)) return 2;
     int status = 0;
     auto device = kp50::OpenDevice("info", &status);
     if (!device) return status;

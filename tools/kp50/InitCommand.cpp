@@ -60,14 +60,7 @@ const char* KindText(InitializeKind kind) {
 
 int Run(const std::vector<std::string>& args) {
     bool yes = false;
-    for (const auto& a : args) {
-        if (a == "--yes" || a == "-y") {
-            yes = true;
-        } else {
-            kp50::Fail("init", "unexpected argument " + a + " (usage: kp50 init [--yes])");
-            return 2;
-        }
-    }
+    if (!kp50::ParseOptionalFlag("init", args, {"--yes", "-y"}, &yes)) return 2;
     int status = 0;
     auto device = kp50::OpenDevice("init", &status);
     if (!device) return status;

@@ -23,14 +23,7 @@ const char* StateText(uint8_t state) {
 
 int Run(const std::vector<std::string>& args) {
     bool json = false;
-    for (const auto& a : args) {
-        if (a == "--json") {
-            json = true;
-        } else {
-            kp50::Fail("ls", "unexpected argument " + a + " (usage: kp50 ls [--json])");
-            return 2;
-        }
-    }
+    if (!kp50::ParseOptionalFlag("ls", args, {"--json"}, &json)) return 2;
     int status = 0;
     auto device = kp50::OpenDevice("ls", &status);
     if (!device) return status;

@@ -19,14 +19,7 @@ const char* KindName(uint32_t value) {
 
 int Run(const std::vector<std::string>& args) {
     bool json = false;
-    for (const auto& a : args) {
-        if (a == "--json") {
-            json = true;
-        } else {
-            kp50::Fail("ports", "unknown argument " + a + " (usage: kp50 ports [--json])");
-            return 2;
-        }
-    }
+    if (!kp50::ParseOptionalFlag("ports", args, {"--json"}, &json)) return 2;
     PortDriver& driver = ProcessPortDriver();
     std::array<uint32_t, 4> values{};
     FindMxDevice(values.data(), driver);

@@ -28,6 +28,24 @@ void Fail(const char* name, const std::string& message) {
     std::fprintf(stderr, "kp50 %s: %s\n", name, message.c_str());
 }
 
+bool ParseOptionalFlag(const char* name, const std::vector<std::string>& args,
+                       std::initializer_list<const char*> names, bool* on) {
+    *on = false;
+    for (const auto& a : args) {
+        bool known = false;
+        for (const char* n : names) known = known || a == n;
+        if (!known) {
+            std::string usage;
+            for (const auto& c : Commands())
+                if (std::strcmp(c.name, name) == 0) usage = c.usage;
+            Fail(name, "unexpected argument " + a + " (usage: kp50 " + name + " " + usage + ")");
+            return false;
+        }
+        *on = true;
+    }
+    return true;
+}
+
 }  // namespace kp50
 
 static void Usage(FILE* to) {
