@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <fstream>
 
 #include "common/stream/MediaFileStream.h"
 #include "common/testing/DiskAudio.h"
@@ -38,6 +39,10 @@ struct PcmwaveFixture : testing::Test {
 
     std::string Write(const std::string& name, const Bytes& bytes) {
         std::string path = dir / name;
+        if (bytes.empty()) {
+            std::ofstream(path, std::ios::binary);
+            return path;
+        }
         EXPECT_TRUE(WriteFile(path, bytes));
         return path;
     }
