@@ -1,6 +1,7 @@
 #include "common/audio/AudioDevice.h"
 
 #include <SDL.h>
+#include <dlfcn.h>
 
 #include <mutex>
 
@@ -16,6 +17,10 @@ std::mutex& SubsystemMutex() {
 
 bool AcquireSubsystem() {
     std::lock_guard lock(SubsystemMutex());
+    // The audio library keeps process-wide state (error texts, hints, thread-local data) after
+    // its subsystems stop; a plug-in that is unloaded must not take the library with it.
+    static void* pinned = dlopen("libSDL2-2.0.so.0", RTLD_LAZY | RTLD_NOLOAD | RTLD_NODELETE);
+    (void)pinned;
     return SDL_InitSubSystem(SDL_INIT_AUDIO) == 0;
 }
 

@@ -7,6 +7,7 @@
 #include <mutex>
 
 #include "common/audio/PcmSink.h"
+#include "plugins/mpegaud/BufferedInput.h"
 
 namespace mpegaud {
 
@@ -15,7 +16,7 @@ void InitLibrary() {
     static std::once_flag once;
     std::call_once(once, [] { mpg123_init(); });
 }
-constexpr size_t kDecodeChunk = 16384;  // bytes per mpg123_read
+constexpr size_t kDecodeChunk = 65536;  // bytes per mpg123_read at most
 }  // namespace
 
 MpegEngine::MpegEngine() {
@@ -74,10 +75,11 @@ void MpegEngine::Run() {
             if (!inputEnded_) again = Feed();
             SendTimecode(false);
             if (inputEnded_ && sink_ && sink_->Drained()) {
-                sink_.reset();
                 playing_ = false;
                 atEnd_ = true;
                 SetState(kEngineEndOfInput);
+                // Closing lets the device play out its last period first: report the end before.
+                sink_.reset();
             }
         }
         if (!again) {
@@ -119,9 +121,16 @@ int32_t MpegEngine::OpenInput(const std::string& path) {
     decoder_ = mpg123_new(nullptr, &err);
     if (!decoder_) return -1;
     mpg123_param(decoder_, MPG123_ADD_FLAGS, MPG123_QUIET, 0.0);
+    input_ = std::make_unique<BufferedInput>();
+    if (mpg123_replace_reader_handle(decoder_, &BufferedInput::ReadHook, &BufferedInput::SeekHook,
+                                     nullptr) != MPG123_OK ||
+        !input_->Open(path)) {
+        CloseInput();
+        return -1;
+    }
     // The first look tells the stream's format; the output is then held to it (later frames of
     // another rate or channel count are converted), so one sink serves the whole item.
-    if (mpg123_open(decoder_, path.c_str()) != MPG123_OK) {
+    if (mpg123_open_handle(decoder_, input_.get()) != MPG123_OK) {
         CloseInput();
         return -1;
     }
@@ -134,7 +143,7 @@ int32_t MpegEngine::OpenInput(const std::string& path) {
     mpg123_close(decoder_);
     mpg123_format_none(decoder_);
     if (mpg123_format(decoder_, rate, channels, MPG123_ENC_SIGNED_16) != MPG123_OK ||
-        mpg123_open(decoder_, path.c_str()) != MPG123_OK ||
+        input_->Seek(0, SEEK_SET) != 0 || mpg123_open_handle(decoder_, input_.get()) != MPG123_OK ||
         mpg123_getformat(decoder_, &rate, &channels, &encoding) != MPG123_OK) {
         CloseInput();
         return -1;
@@ -144,8 +153,6 @@ int32_t MpegEngine::OpenInput(const std::string& path) {
     mpg123_volume(decoder_, gain_);
     baseSample_ = 0;
     lastSecond_ = 0;
-    pcm_.clear();
-    pcmOffset_ = 0;
     SetState(kEngineStopped);
     return 0;
 }
@@ -156,6 +163,7 @@ void MpegEngine::CloseInput() {
         mpg123_delete(decoder_);
         decoder_ = nullptr;
     }
+    input_.reset();
     totalSamples_ = -1;
 }
 
@@ -223,8 +231,6 @@ void MpegEngine::Seek(int32_t ms) {
     if (totalSamples_ >= 0) target = std::min(target, totalSamples_);
     off_t reached = mpg123_seek(decoder_, off_t(target), SEEK_SET);
     baseSample_ = reached >= 0 ? int64_t(reached) : target;
-    pcm_.clear();
-    pcmOffset_ = 0;
     inputEnded_ = false;
     atEnd_ = false;
     if (sink_) {
@@ -244,27 +250,24 @@ void MpegEngine::SetVolume(int32_t volume) {
 }
 
 bool MpegEngine::Feed() {
-    size_t frameBytes = size_t(channels_) * sizeof(int16_t);
-    if (pcmOffset_ >= pcm_.size()) {
-        pcm_.resize(kDecodeChunk);
-        size_t done = 0;
-        int rc = mpg123_read(decoder_, pcm_.data(), pcm_.size(), &done);
-        pcm_.resize(done - done % frameBytes);
-        pcmOffset_ = 0;
-        if (rc == MPG123_DONE || (rc == MPG123_OK && done == 0)) {
-            inputEnded_ = true;
-            sink_->SetEndOfInput(true);
-            return false;
-        }
-        if (rc != MPG123_OK && rc != MPG123_NEW_FORMAT) {
-            Fail();
-            return false;
-        }
+    // Decodes straight into the sink's free space.
+    const size_t frameBytes = size_t(channels_) * sizeof(int16_t);
+    size_t frames = 0;
+    int16_t* space = sink_->Reserve(kDecodeChunk / frameBytes, &frames);
+    if (frames == 0) return false;  // full: wait until the device has taken some
+    size_t done = 0;
+    int rc = mpg123_read(decoder_, space, frames * frameBytes, &done);
+    sink_->Commit(done / frameBytes);
+    if (rc == MPG123_DONE || (rc == MPG123_OK && done == 0)) {
+        inputEnded_ = true;
+        sink_->SetEndOfInput(true);
+        return false;
     }
-    size_t frames = (pcm_.size() - pcmOffset_) / frameBytes;
-    size_t taken = sink_->Write(reinterpret_cast<const int16_t*>(pcm_.data() + pcmOffset_), frames);
-    pcmOffset_ += taken * frameBytes;
-    return taken == frames;  // all taken: the sink may have room for more
+    if (rc != MPG123_OK && rc != MPG123_NEW_FORMAT) {
+        Fail();
+        return false;
+    }
+    return true;
 }
 
 int64_t MpegEngine::PlayedSamples() {
@@ -281,7 +284,6 @@ void MpegEngine::SendTimecode(bool force) {
 }
 
 void MpegEngine::SetState(int32_t state) {
-    state_ = state;
     mailbox_.Post(Notification{kNotifyState, {0, state, 0, 0}});
 }
 

@@ -9,7 +9,6 @@
 #include <mutex>
 #include <string>
 #include <thread>
-#include <vector>
 
 #include "plugins/mpegaud/Engine.h"
 
@@ -20,6 +19,8 @@ class PcmSink;
 }
 
 namespace mpegaud {
+
+class BufferedInput;
 
 class MpegEngine final : public Engine {
 public:
@@ -68,6 +69,7 @@ private:
 
     // Owned by the decoder thread.
     mpg123_handle_struct* decoder_ = nullptr;
+    std::unique_ptr<BufferedInput> input_;
     std::unique_ptr<zanto::audio::PcmSink> sink_;
     long rate_ = 0;
     int channels_ = 0;
@@ -79,9 +81,6 @@ private:
     bool atEnd_ = false;       // end of input reported
     int64_t baseSample_ = 0;   // input position where the sink's count started
     int64_t lastSecond_ = -1;
-    std::vector<uint8_t> pcm_;  // decoded bytes not yet taken by the sink
-    size_t pcmOffset_ = 0;
-    int32_t state_ = kEngineStopped;
 };
 
 }  // namespace mpegaud

@@ -138,4 +138,36 @@ TEST(MpegaudPlayback, PlayAfterTheEndStartsAgainAndClearStopsAtOnce) {
     lib.clear(b);
 }
 
+
+TEST(MpegaudPlayback, TheVolumeScalesTheSound) {
+    TempDir dir;
+    ASSERT_TRUE(WriteSineMp3(dir / "tone.mp3", {1.0, 44100, 2, 128, true}));
+    struct Case {
+        int32_t volume;
+        double low, high;  // the written peak; the tone's own peak is about 16400
+    } cases[] = {{0, 0, 2}, {50, 7400, 9000}, {100, 15000, 18000}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.volume);
+        const std::string out = dir / ("out" + std::to_string(c.volume) + ".raw");
+        DiskOutput output(out);
+        PluginLibrary lib;
+        CMediaFileStream stream;
+        ASSERT_TRUE(stream.Open((dir / "tone.mp3").c_str()));
+        HMA_HANDLE h = lib.open(&stream);
+        ASSERT_NE(h, nullptr);
+        int32_t volume = c.volume;
+        ASSERT_EQ(lib.setData(h, HMA_DATA_VOLUME, &volume, 4), 1);
+        lib.play(h);
+        ASSERT_TRUE(WaitFor([&] {
+            return lib.getDuration(h) == 1000 && lib.getState(h) == HMA_STATE_STOPPED &&
+                   lib.getPos(h) == 1000;
+        }));
+        lib.clear(h);
+        double peak = 0;
+        output.ToneSeconds(&peak);
+        EXPECT_GE(peak, c.low);
+        EXPECT_LE(peak, c.high);
+    }
+}
+
 }  // namespace
