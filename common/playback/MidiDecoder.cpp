@@ -1,5 +1,6 @@
 #include "common/playback/MidiDecoder.h"
 
+#include <dlfcn.h>
 #include <fluidsynth.h>
 #include <sys/stat.h>
 
@@ -15,11 +16,16 @@ namespace zanto::playback {
 
 namespace {
 
-// The library reports every note it cannot place and each font preset it skips; only errors
-// matter to a user of a player.
-void QuietLibrary() {
+// Once used, the synthesizer library stays loaded for the life of the process: its sound-font
+// loader registers types with the object system of a library that outlives it, and a second
+// load would wait forever on the registration of the first. A plug-in unloaded by its host must
+// not take it along. The library reports every note it cannot place and each font preset it
+// skips; only errors matter to a user of a player.
+void PrepareLibrary() {
     static std::once_flag once;
     std::call_once(once, [] {
+        for (const char* lib : {"libfluidsynth.so.3", "libinstpatch-1.0.so.2"})
+            dlopen(lib, RTLD_LAZY | RTLD_NOLOAD | RTLD_NODELETE);
         fluid_set_log_function(FLUID_WARN, nullptr, nullptr);
         fluid_set_log_function(FLUID_INFO, nullptr, nullptr);
         fluid_set_log_function(FLUID_DBG, nullptr, nullptr);
@@ -45,7 +51,7 @@ std::string FindSoundFont() {
 }
 
 std::unique_ptr<Synthesizer> Synthesizer::Create(int rate, std::string* why) {
-    QuietLibrary();
+    PrepareLibrary();
     std::string font = FindSoundFont();
     if (!IsFile(font)) {
         if (why) *why = font.empty() ? "no sound font found" : "sound font not found: " + font;
