@@ -26,12 +26,16 @@ struct DiskAudio {
     DiskAudio(const DiskAudio&) = delete;
     DiskAudio& operator=(const DiskAudio&) = delete;
 
-    // The 16-bit samples written so far.
+    // The 16-bit samples written so far. The driver goes on writing silence while a device is
+    // open, so only what the file holds now is read, in one go.
     std::vector<int16_t> Samples() const {
+        std::error_code ec;
+        const auto size = std::filesystem::file_size(file, ec);
+        std::vector<int16_t> samples(ec ? 0 : size / sizeof(int16_t));
         std::ifstream in(file, std::ios::binary);
-        std::vector<int16_t> samples;
-        int16_t s;
-        while (in.read(reinterpret_cast<char*>(&s), sizeof s)) samples.push_back(s);
+        in.read(reinterpret_cast<char*>(samples.data()),
+                static_cast<std::streamsize>(samples.size() * sizeof(int16_t)));
+        samples.resize(static_cast<size_t>(in.gcount()) / sizeof(int16_t));
         return samples;
     }
     // Samples whose magnitude is above threshold.
