@@ -6,12 +6,12 @@
 #include <cmath>
 #include <memory>
 
-#include "common/Clock.h"
 #include "common/playback/PlaybackDevice.h"
 #include "common/playback/WaveDecoder.h"
 #include "common/testing/FakePcmOutput.h"
 #include "common/testing/MpegFixtures.h"
 #include "common/testing/TempDir.h"
+#include "common/testing/WaitFor.h"
 
 using namespace zanto;
 using namespace zanto::playback;
@@ -19,18 +19,6 @@ using testkit::Bytes;
 using testkit::FakePcmOutput;
 
 namespace {
-
-// Turns a hang into a failure; no test relies on how fast the feeder thread runs.
-template <class P>
-bool Eventually(P done) {
-    auto& clock = Clock::System();
-    const auto end = clock.Now() + std::chrono::seconds(30);
-    while (!done()) {
-        if (clock.Now() > end) return false;
-        clock.Sleep(std::chrono::milliseconds(1));
-    }
-    return true;
-}
 
 const DeviceType kWave{"waveaudio", true, &WaveDecoder::Open};
 
@@ -72,7 +60,7 @@ struct DeviceFixture : testing::Test {
     // Consumes frames as they are fed until n were taken.
     void Hear(size_t n) {
         size_t taken = 0;
-        ASSERT_TRUE(Eventually([&] {
+        ASSERT_TRUE(testkit::WaitFor([&] {
             taken += output->Consume(n - taken);
             return taken == n;
         }));
@@ -124,7 +112,7 @@ TEST_F(DeviceFixture, PlaysEverySampleOnceAndStopsAtTheLength) {
     EXPECT_EQ(Status(StatusItem::Position), 50u);
     EXPECT_EQ(CurrentMode(), Mode::Play);
     Hear(frames / 2);
-    ASSERT_TRUE(Eventually([&] { return CurrentMode() == Mode::Stop; }));
+    ASSERT_TRUE(testkit::WaitFor([&] { return CurrentMode() == Mode::Stop; }));
     EXPECT_EQ(Status(StatusItem::Position), 100u);
     std::vector<int16_t> heard = output->Heard();
     ASSERT_EQ(heard.size(), frames * 2);
@@ -133,7 +121,7 @@ TEST_F(DeviceFixture, PlaysEverySampleOnceAndStopsAtTheLength) {
 
     // Played again from the end, nothing is left: it stops at the end at once.
     EXPECT_EQ(device.Play(), kDeviceOk);
-    ASSERT_TRUE(Eventually([&] { return CurrentMode() == Mode::Stop; }));
+    ASSERT_TRUE(testkit::WaitFor([&] { return CurrentMode() == Mode::Stop; }));
     EXPECT_EQ(Status(StatusItem::Position), 100u);
     EXPECT_EQ(output->Heard().size(), frames * 2);
 }
@@ -177,7 +165,7 @@ TEST_F(DeviceFixture, SeekStopsMovesAndPlayStartsFromThere) {
         EXPECT_EQ(output->Queued(), 0u) << "what was queued before the seek is dropped";
         ASSERT_EQ(device.Play(), kDeviceOk);
         if (c.firstFrame < 0) {
-            ASSERT_TRUE(Eventually([&] { return CurrentMode() == Mode::Stop; }));
+            ASSERT_TRUE(testkit::WaitFor([&] { return CurrentMode() == Mode::Stop; }));
             EXPECT_EQ(Status(StatusItem::Position), 1000u);
             continue;
         }
@@ -239,7 +227,7 @@ TEST_F(DeviceFixture, AFileCutShortPlaysWhatItHolds) {
     EXPECT_EQ(Status(StatusItem::Length), 100u);
     ASSERT_EQ(device.Play(), kDeviceOk);
     Hear(800);
-    ASSERT_TRUE(Eventually([&] { return CurrentMode() == Mode::Stop; }));
+    ASSERT_TRUE(testkit::WaitFor([&] { return CurrentMode() == Mode::Stop; }));
     EXPECT_EQ(Status(StatusItem::Position), 100u);
 }
 

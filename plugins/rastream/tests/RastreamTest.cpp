@@ -80,6 +80,21 @@ TEST_F(RastreamFixture, AnswersItsDataCodes) {
     lib.stop(h);
     lib.clear(h);
     s.Abort();
+
+    // A null or cleared handle is no handle: nothing happens and every answer is 0.
+    for (HMA_HANDLE none : {HMA_HANDLE(nullptr), h}) {
+        lib.play(none);
+        lib.pause(none);
+        lib.stop(none);
+        lib.setPos(none, 10);
+        lib.clear(none);
+        EXPECT_EQ(lib.getDuration(none), 0);
+        EXPECT_EQ(lib.getState(none), 0);
+        EXPECT_EQ(lib.getPos(none), 0);
+        EXPECT_EQ(lib.setData(none, HMA_DATA_VOLUME, &v, sizeof v), 0);
+        for (int32_t code : std::initializer_list<int32_t>{0, HMA_DATA_BITRATE, HMA_DATA_TYPE, HMA_DATA_VOLUME, 10})
+            EXPECT_EQ(lib.Text(none, code), "<none>") << code;
+    }
 }
 
 TEST_F(RastreamFixture, PlaysPausesSeeksAndEndsAtTheDuration) {
