@@ -13,7 +13,10 @@ namespace zanto::testkit {
 
 struct DiskAudio {
     std::string file;
-    explicit DiskAudio(const std::string& path, const char* delayMs = "1") : file(path) {
+    // The driver waits delayMs per period of 8192 frames (186 ms at 44.1 kHz): 100 ms plays about
+    // twice as fast as real time, so a test that pauses "after the first 200 ms" still has most of
+    // a second to do so on a loaded machine.
+    explicit DiskAudio(const std::string& path, const char* delayMs = "100") : file(path) {
         setenv("SDL_AUDIODRIVER", "disk", 1);
         setenv("SDL_DISKAUDIOFILE", file.c_str(), 1);
         setenv("SDL_DISKAUDIODELAY", delayMs, 1);
