@@ -26,9 +26,10 @@ struct DiskOutput {
     explicit DiskOutput(const std::string& path) : file(path) {
         setenv("SDL_AUDIODRIVER", "disk", 1);
         setenv("SDL_DISKAUDIOFILE", file.c_str(), 1);
-        // 20 ms per period of the writer (8192 frames, 186 ms of sound at 44.1 kHz): about nine
-        // times real time, yet slow enough for every state on the way to be seen.
-        setenv("SDL_DISKAUDIODELAY", "20", 1);
+        // 60 ms per period of the writer (8192 frames, 186 ms of sound at 44.1 kHz): about three
+        // times real time, yet slow enough for every state on the way to be seen on a loaded
+        // machine.
+        setenv("SDL_DISKAUDIODELAY", "60", 1);
     }
     ~DiskOutput() {
         setenv("SDL_AUDIODRIVER", "dummy", 1);
