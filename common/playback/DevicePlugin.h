@@ -5,10 +5,10 @@
 #include <cstdint>
 #include <functional>
 #include <string>
-#include <unordered_set>
 
 #include "common/playback/DevicePlayer.h"
 #include "plugins/contract/HmaPlugin.h"
+#include "plugins/contract/LiveHandles.h"
 
 namespace zanto::playback {
 
@@ -61,8 +61,7 @@ private:
 
     DevicePluginDescription d_;
     int32_t lastCode_ = kCodeNone;  // the library's, not a handle's
-    // Handles handed out and not yet cleared: a stale or foreign handle is treated as none.
-    std::unordered_set<Item*> live_;
+    hma::LiveHandles<Item> live_;
 };
 
 // True when the file at path begins with the four bytes magic (read with the C library).
