@@ -9,16 +9,15 @@
 #include <string>
 
 #include "common/stream/MediaFileStream.h"
+#include "common/testing/HmaLibrary.h"
 #include "common/testing/Mp3Fixture.h"
 #include "common/testing/MpegFixtures.h"
 #include "common/testing/DummyAudio.h"
 #include "common/testing/TempDir.h"
 #include "common/testing/WaitFor.h"
 #include "plugins/mpegaud/Texts.h"
-#include "plugins/mpegaud/tests/PluginLibrary.h"
 
 using namespace zanto::testkit;
-using mpegaud::testing::PluginLibrary;
 
 namespace {
 
@@ -54,7 +53,7 @@ struct FailingStream : CMediaStream {
 };
 
 struct MpegaudContract : ::testing::Test {
-    PluginLibrary lib;
+    HmaLibrary lib{MPEGAUD_PLUGIN};
     TempDir dir;
     void SetUp() override { ASSERT_TRUE(lib.Complete()) << dlerror(); }
 
