@@ -1,7 +1,7 @@
 #pragma once
 // The exports of a plug-in that plays through the playback device, shared by the WAVE and the MIDI
 // plug-in, which differ only in what this description holds. Each plug-in library has one
-// DevicePlugin and forwards its fifteen exports to it.
+// DevicePlugin (TheDevicePlugin) and DevicePluginExports.cpp forwards its fifteen exports to it.
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -63,6 +63,10 @@ private:
     int32_t lastCode_ = kCodeNone;  // the library's, not a handle's
     hma::LiveHandles<Item> live_;
 };
+
+// The plug-in library's one DevicePlugin, defined by the plug-in; DevicePluginExports.cpp forwards
+// the fifteen exports to it.
+DevicePlugin& TheDevicePlugin();
 
 // True when the file at path begins with the four bytes magic (read with the C library).
 bool FileBeginsWith(const std::string& path, const char magic[4]);
