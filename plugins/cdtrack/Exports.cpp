@@ -16,7 +16,10 @@ namespace {
 
 using hma::LastErrorText;
 
-CdTrackPlayer* Take(HMA_HANDLE handle) { return hma::Live<CdTrackPlayer>().Find(handle); }
+// This library's handles.
+hma::LiveHandles<CdTrackPlayer>& Live() { return hma::Live<CdTrackPlayer>(); }
+
+CdTrackPlayer* Take(HMA_HANDLE handle) { return Live().Find(handle); }
 
 }  // namespace
 
@@ -41,7 +44,7 @@ HMA_HANDLE Open(CMediaStream* stream) {
     try {
         auto player = std::make_unique<CdTrackPlayer>(cdtrack::PlayerParts{});
         if (!player->Open(*stream)) return nullptr;
-        hma::Live<CdTrackPlayer>().Insert(player.get());
+        Live().Insert(player.get());
         return player.release();
     } catch (...) {
         return nullptr;
@@ -51,41 +54,24 @@ HMA_HANDLE Open(CMediaStream* stream) {
 void Clear(HMA_HANDLE handle) {
     CdTrackPlayer* player = Take(handle);
     if (!player) return;
-    hma::Live<CdTrackPlayer>().Erase(player);
+    Live().Erase(player);
     player->Shutdown();
     delete player;
 }
 
-void Play(HMA_HANDLE handle) {
-    if (CdTrackPlayer* p = Take(handle)) p->Play();
-}
+void Play(HMA_HANDLE handle) { Live().Tell(handle, &CdTrackPlayer::Play); }
 
-void Stop(HMA_HANDLE handle) {
-    if (CdTrackPlayer* p = Take(handle)) p->Stop();
-}
+void Stop(HMA_HANDLE handle) { Live().Tell(handle, &CdTrackPlayer::Stop); }
 
-void Pause(HMA_HANDLE handle) {
-    if (CdTrackPlayer* p = Take(handle)) p->Pause();
-}
+void Pause(HMA_HANDLE handle) { Live().Tell(handle, &CdTrackPlayer::Pause); }
 
-int32_t GetDuration(HMA_HANDLE handle) {
-    CdTrackPlayer* p = Take(handle);
-    return p ? p->Duration() : 0;
-}
+int32_t GetDuration(HMA_HANDLE handle) { return Live().Ask(handle, &CdTrackPlayer::Duration); }
 
-int32_t GetState(HMA_HANDLE handle) {
-    CdTrackPlayer* p = Take(handle);
-    return p ? p->State() : 0;
-}
+int32_t GetState(HMA_HANDLE handle) { return Live().Ask(handle, &CdTrackPlayer::State); }
 
-int32_t GetPos(HMA_HANDLE handle) {
-    CdTrackPlayer* p = Take(handle);
-    return p ? p->Position() : 0;
-}
+int32_t GetPos(HMA_HANDLE handle) { return Live().Ask(handle, &CdTrackPlayer::Position); }
 
-void SetPos(HMA_HANDLE handle, int32_t ms) {
-    if (CdTrackPlayer* p = Take(handle)) p->SetPos(ms);
-}
+void SetPos(HMA_HANDLE handle, int32_t ms) { Live().Tell(handle, &CdTrackPlayer::SetPos, ms); }
 
 int32_t GetData(HMA_HANDLE handle, int32_t code, void* buffer, int32_t size) {
     if (CdTrackPlayer* p = Take(handle)) return p->GetData(code, buffer, size);
@@ -98,8 +84,7 @@ int32_t GetData(HMA_HANDLE handle, int32_t code, void* buffer, int32_t size) {
 }
 
 int32_t SetData(HMA_HANDLE handle, int32_t code, void* buffer, int32_t size) {
-    CdTrackPlayer* p = Take(handle);
-    return p ? p->SetData(code, buffer, size) : 0;
+    return Live().Ask(handle, &CdTrackPlayer::SetData, code, buffer, size);
 }
 
 void* GetStream(HMA_HANDLE) { return nullptr; }

@@ -2,6 +2,7 @@
 // The exports' handle bookkeeping: the handles a library has handed out and not yet cleared, so
 // that a stale or foreign handle is treated like a null one instead of being followed.
 // Header-only, so every plug-in library carries its own copy.
+#include <cstdint>
 #include <string>
 #include <unordered_set>
 
@@ -26,6 +27,17 @@ public:
             if (item) item->Drain();
         }
         return item;
+    }
+    // What a member answers for a live handle (taken as by Take), 0 for any other.
+    template <class Member, class... Args>
+    int32_t Ask(HMA_HANDLE handle, Member member, Args... args) const {
+        T* item = Take(handle);
+        return item ? (item->*member)(args...) : 0;
+    }
+    // Has a live handle's item (taken as by Take) do a member; any other handle is ignored.
+    template <class Member, class... Args>
+    void Tell(HMA_HANDLE handle, Member member, Args... args) const {
+        if (T* item = Take(handle)) (item->*member)(args...);
     }
 
 private:

@@ -20,8 +20,11 @@ namespace {
 using hma::Guarded;
 using hma::LastErrorText;
 
+// This library's handles.
+hma::LiveHandles<Player>& Live() { return hma::Live<Player>(); }
+
 // The player behind a handle with its notifications taken in, or null.
-Player* Take(HMA_HANDLE handle) { return hma::Live<Player>().Take(handle); }
+Player* Take(HMA_HANDLE handle) { return Live().Take(handle); }
 
 // The stream's path, or empty when the stream fails.
 bool PathOf(CMediaStream* stream, std::string& path) {
@@ -77,7 +80,7 @@ HMA_HANDLE Open(CMediaStream* stream) {
     }
     try {
         player->TakeHeader(zanto::ProbeMpegFile(path));
-        hma::Live<Player>().Insert(player.get());
+        Live().Insert(player.get());
     } catch (...) {
         player.reset();
         LastErrorText() = mpegaud::kTextNoMemory;
@@ -89,7 +92,7 @@ HMA_HANDLE Open(CMediaStream* stream) {
 void Clear(HMA_HANDLE handle) {
     Player* player = Take(handle);
     if (!player) return;
-    hma::Live<Player>().Erase(player);
+    Live().Erase(player);
     Guarded([&] { player->Shutdown(); });
     delete player;
 }
@@ -106,20 +109,11 @@ void Pause(HMA_HANDLE handle) {
     if (Player* p = Take(handle)) Guarded([&] { p->Pause(); });
 }
 
-int32_t GetDuration(HMA_HANDLE handle) {
-    Player* p = Take(handle);
-    return p ? p->Duration() : 0;
-}
+int32_t GetDuration(HMA_HANDLE handle) { return Live().Ask(handle, &Player::Duration); }
 
-int32_t GetState(HMA_HANDLE handle) {
-    Player* p = Take(handle);
-    return p ? p->State() : 0;
-}
+int32_t GetState(HMA_HANDLE handle) { return Live().Ask(handle, &Player::State); }
 
-int32_t GetPos(HMA_HANDLE handle) {
-    Player* p = Take(handle);
-    return p ? p->Position() : 0;
-}
+int32_t GetPos(HMA_HANDLE handle) { return Live().Ask(handle, &Player::Position); }
 
 void SetPos(HMA_HANDLE handle, int32_t ms) {
     if (Player* p = Take(handle)) Guarded([&] { p->SetPos(ms); });

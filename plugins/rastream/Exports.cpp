@@ -17,8 +17,11 @@ namespace {
 // The library's last error code; only touched from the host's calling thread.
 int32_t g_lastCode = rastream::kCodeNone;
 
+// This library's handles.
+hma::LiveHandles<CRealAudio>& Live() { return hma::Live<CRealAudio>(); }
+
 // The player behind a handle with its notifications taken in, or null.
-CRealAudio* Take(HMA_HANDLE handle) { return hma::Live<CRealAudio>().Take(handle); }
+CRealAudio* Take(HMA_HANDLE handle) { return Live().Take(handle); }
 
 void Record(int32_t code) {
     if (code != rastream::kCodeNone) g_lastCode = code;
@@ -71,7 +74,7 @@ HMA_HANDLE Open(CMediaStream* stream) {
         }
         if (!player->Setup(path)) return nullptr;
         CRealAudio* raw = player.release();
-        hma::Live<CRealAudio>().Insert(raw);
+        Live().Insert(raw);
         return raw;
     } catch (...) {
         return nullptr;
@@ -81,7 +84,7 @@ HMA_HANDLE Open(CMediaStream* stream) {
 void Clear(HMA_HANDLE handle) {
     CRealAudio* player = Take(handle);
     if (!player) return;
-    hma::Live<CRealAudio>().Erase(player);
+    Live().Erase(player);
     delete player;
 }
 
@@ -89,28 +92,15 @@ void Play(HMA_HANDLE handle) {
     if (CRealAudio* player = Take(handle)) Record(player->Play(zanto::audio::HasOutputDevice()));
 }
 
-void Stop(HMA_HANDLE handle) {
-    if (CRealAudio* player = Take(handle)) player->Stop();
-}
+void Stop(HMA_HANDLE handle) { Live().Tell(handle, &CRealAudio::Stop); }
 
-void Pause(HMA_HANDLE handle) {
-    if (CRealAudio* player = Take(handle)) player->Pause();
-}
+void Pause(HMA_HANDLE handle) { Live().Tell(handle, &CRealAudio::Pause); }
 
-int32_t GetDuration(HMA_HANDLE handle) {
-    CRealAudio* player = Take(handle);
-    return player ? player->Duration() : 0;
-}
+int32_t GetDuration(HMA_HANDLE handle) { return Live().Ask(handle, &CRealAudio::Duration); }
 
-int32_t GetState(HMA_HANDLE handle) {
-    CRealAudio* player = Take(handle);
-    return player ? player->State() : 0;
-}
+int32_t GetState(HMA_HANDLE handle) { return Live().Ask(handle, &CRealAudio::State); }
 
-int32_t GetPos(HMA_HANDLE handle) {
-    CRealAudio* player = Take(handle);
-    return player ? player->Position() : 0;
-}
+int32_t GetPos(HMA_HANDLE handle) { return Live().Ask(handle, &CRealAudio::Position); }
 
 void SetPos(HMA_HANDLE handle, int32_t ms) {
     if (CRealAudio* player = Take(handle))
@@ -126,8 +116,7 @@ int32_t GetData(HMA_HANDLE handle, int32_t code, void* buffer, int32_t size) {
 }
 
 int32_t SetData(HMA_HANDLE handle, int32_t code, void* buffer, int32_t size) {
-    CRealAudio* player = Take(handle);
-    return player ? player->SetData(code, buffer, size) : 0;
+    return Live().Ask(handle, &CRealAudio::SetData, code, buffer, size);
 }
 
 void* GetStream(HMA_HANDLE) { return nullptr; }
