@@ -1,5 +1,6 @@
 // The mixer volume control's platform side on the ALSA simple mixer interface.
 #include <alsa/asoundlib.h>
+#include <dlfcn.h>
 
 #include <algorithm>
 #include <cmath>
@@ -12,6 +13,14 @@ namespace zanto {
 namespace {
 
 constexpr double kFullScale = 65535.0;
+
+// ALSA reads its configuration once into process-wide state that only its own unload would drop,
+// and drops it without freeing: a plug-in that is unloaded must not take the library with it, or
+// every load of a plug-in leaks that configuration again.
+void KeepAlsaLoaded() {
+    static void* pinned = dlopen("libasound.so.2", RTLD_LAZY | RTLD_NOLOAD | RTLD_NODELETE);
+    (void)pinned;
+}
 
 // One element of an open mixer; the mixer handle is shared with nothing else and closed with it.
 class AlsaControl final : public MixerControl {
@@ -68,6 +77,7 @@ public:
         if (controlType != MIXERCONTROL_CONTROLTYPE_VOLUME) return nullptr;
         const std::vector<std::string> names = AlsaElementsFor(componentType);
         if (names.empty()) return nullptr;
+        KeepAlsaLoaded();
         snd_mixer_t* mixer = nullptr;
         if (snd_mixer_open(&mixer, 0) < 0) return nullptr;
         if (snd_mixer_attach(mixer, device_.c_str()) < 0 ||

@@ -3,9 +3,13 @@
 #include <cstdio>
 #include <cstring>
 
-#include "common/playback/AnswerText.h"
+#include "plugins/contract/TextAnswers.h"
 
 namespace zanto::playback {
+
+using hma::CopyErrorText;
+using hma::SampleRateText;
+using hma::WriteText;
 
 bool FileBeginsWith(const std::string& path, const char magic[4]) {
     FILE* f = std::fopen(path.c_str(), "rb");
@@ -18,10 +22,7 @@ bool FileBeginsWith(const std::string& path, const char magic[4]) {
 
 DevicePlugin::DevicePlugin(DevicePluginDescription description) : d_(std::move(description)) {}
 
-DevicePlugin::Item* DevicePlugin::Find(HMA_HANDLE handle) {
-    auto* item = static_cast<Item*>(handle);
-    return handle && live_.count(item) ? item : nullptr;
-}
+DevicePlugin::Item* DevicePlugin::Find(HMA_HANDLE handle) { return live_.Find(handle); }
 
 int32_t DevicePlugin::CanBeOpen(CMediaStream* stream) {
     if (!stream) return HMA_OPEN_YES;
@@ -53,7 +54,7 @@ HMA_HANDLE DevicePlugin::Open(CMediaStream* stream) {
         item->sampleRateText = SampleRateText(item->player.SampleRate());
         item->bitRateText = std::to_string(item->player.AvgBytesPerSec() * 8ull / 1000);
         Item* raw = item.release();
-        live_.insert(raw);
+        live_.Insert(raw);
         return raw;
     } catch (...) {
         return nullptr;
@@ -63,7 +64,7 @@ HMA_HANDLE DevicePlugin::Open(CMediaStream* stream) {
 void DevicePlugin::Clear(HMA_HANDLE handle) {
     Item* item = Find(handle);
     if (!item) return;
-    live_.erase(item);
+    live_.Erase(item);
     delete item;
 }
 

@@ -1,14 +1,14 @@
 #pragma once
 // The exports of a plug-in that plays through the playback device, shared by the WAVE and the MIDI
 // plug-in, which differ only in what this description holds. Each plug-in library has one
-// DevicePlugin and forwards its fifteen exports to it.
+// DevicePlugin (TheDevicePlugin) and DevicePluginExports.cpp forwards its fifteen exports to it.
 #include <cstdint>
 #include <functional>
 #include <string>
-#include <unordered_set>
 
 #include "common/playback/DevicePlayer.h"
 #include "plugins/contract/HmaPlugin.h"
+#include "plugins/contract/LiveHandles.h"
 
 namespace zanto::playback {
 
@@ -61,9 +61,12 @@ private:
 
     DevicePluginDescription d_;
     int32_t lastCode_ = kCodeNone;  // the library's, not a handle's
-    // Handles handed out and not yet cleared: a stale or foreign handle is treated as none.
-    std::unordered_set<Item*> live_;
+    hma::LiveHandles<Item> live_;
 };
+
+// The plug-in library's one DevicePlugin, defined by the plug-in; DevicePluginExports.cpp forwards
+// the fifteen exports to it.
+DevicePlugin& TheDevicePlugin();
 
 // True when the file at path begins with the four bytes magic (read with the C library).
 bool FileBeginsWith(const std::string& path, const char magic[4]);

@@ -4,6 +4,7 @@
 
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "plugins/contract/HmaPlugin.h"
 
@@ -63,6 +64,22 @@ private:
     template <class F>
     F Bind(const char* name) {
         return module ? reinterpret_cast<F>(dlsym(module, name)) : nullptr;
+    }
+};
+
+// Clears the handles a test opened even when it stops at a failed assertion, before the library
+// is unloaded under their threads. Clearing a handle twice is harmless: the plug-in ignores
+// handles it no longer knows.
+struct OpenHandles {
+    HmaLibrary& lib;
+    std::vector<HMA_HANDLE> handles;
+    HMA_HANDLE Open(CMediaStream* stream) {
+        HMA_HANDLE h = lib.open(stream);
+        if (h) handles.push_back(h);
+        return h;
+    }
+    ~OpenHandles() {
+        for (HMA_HANDLE h : handles) lib.clear(h);
     }
 };
 

@@ -6,10 +6,12 @@
 #include "common/cd/CDTime.h"
 #include "common/cd/CDTmsf.h"
 #include "plugins/contract/HmaPlugin.h"
+#include "plugins/contract/TextAnswers.h"
 #include "plugins/cdtrack/Texts.h"
 
 namespace cdtrack {
 
+using hma::WriteText;
 using zanto::cd::TmsfTrack;
 
 CdTrackPlayer::CdTrackPlayer(PlayerParts parts)
@@ -180,13 +182,6 @@ int32_t CdTrackPlayer::SetData(int32_t code, void* buffer, int32_t size) {
     int32_t volume = 0;
     std::memcpy(&volume, buffer, sizeof volume);
     volume_.SetLevel(zanto::LevelFromVolume(volume));
-    return 1;
-}
-
-int WriteText(void* buffer, int size, const char* text) {
-    const size_t length = std::strlen(text);
-    if (!buffer || size <= 0 || length + 1 > static_cast<size_t>(size)) return 0;
-    std::memcpy(buffer, text, length + 1);
     return 1;
 }
 

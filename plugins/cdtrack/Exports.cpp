@@ -1,37 +1,25 @@
 // The fifteen exports of the audio-CD plug-in.
-#include <algorithm>
-#include <cstring>
 #include <memory>
 #include <string>
-#include <unordered_set>
 
 #include "common/audio/AudioDevice.h"
 #include "common/cd/CDTrackFile.h"
 #include "plugins/cdtrack/CdTrackPlayer.h"
 #include "plugins/cdtrack/Texts.h"
 #include "plugins/contract/HmaPlugin.h"
+#include "plugins/contract/LiveHandles.h"
+#include "plugins/contract/TextAnswers.h"
 
 using cdtrack::CdTrackPlayer;
 
 namespace {
 
-// The library's last error text; only touched from the host's calling thread.
-std::string& LastError() {
-    static std::string text;
-    return text;
-}
+using hma::LastErrorText;
 
-// Handles handed out and not yet cleared: a stale or foreign handle counts as a null one.
-std::unordered_set<CdTrackPlayer*>& Live() {
-    static std::unordered_set<CdTrackPlayer*> live;
-    return live;
-}
+// This library's handles.
+hma::LiveHandles<CdTrackPlayer>& Live() { return hma::Live<CdTrackPlayer>(); }
 
-CdTrackPlayer* Take(HMA_HANDLE handle) {
-    if (!handle) return nullptr;
-    auto* player = static_cast<CdTrackPlayer*>(handle);
-    return Live().count(player) ? player : nullptr;
-}
+CdTrackPlayer* Take(HMA_HANDLE handle) { return Live().Find(handle); }
 
 }  // namespace
 
@@ -41,7 +29,7 @@ int32_t CanBeOpen(CMediaStream* stream) {
     if (!stream) return HMA_OPEN_YES;
     try {
         if (!zanto::audio::HasOutputDevice()) {
-            LastError() = cdtrack::kTextNoSoundcard;
+            LastErrorText() = cdtrack::kTextNoSoundcard;
             return HMA_OPEN_ERROR;
         }
         CCDTrackFile track;
@@ -56,7 +44,7 @@ HMA_HANDLE Open(CMediaStream* stream) {
     try {
         auto player = std::make_unique<CdTrackPlayer>(cdtrack::PlayerParts{});
         if (!player->Open(*stream)) return nullptr;
-        Live().insert(player.get());
+        Live().Insert(player.get());
         return player.release();
     } catch (...) {
         return nullptr;
@@ -66,55 +54,37 @@ HMA_HANDLE Open(CMediaStream* stream) {
 void Clear(HMA_HANDLE handle) {
     CdTrackPlayer* player = Take(handle);
     if (!player) return;
-    Live().erase(player);
+    Live().Erase(player);
     player->Shutdown();
     delete player;
 }
 
-void Play(HMA_HANDLE handle) {
-    if (CdTrackPlayer* p = Take(handle)) p->Play();
-}
+void Play(HMA_HANDLE handle) { Live().Tell(handle, &CdTrackPlayer::Play); }
 
-void Stop(HMA_HANDLE handle) {
-    if (CdTrackPlayer* p = Take(handle)) p->Stop();
-}
+void Stop(HMA_HANDLE handle) { Live().Tell(handle, &CdTrackPlayer::Stop); }
 
-void Pause(HMA_HANDLE handle) {
-    if (CdTrackPlayer* p = Take(handle)) p->Pause();
-}
+void Pause(HMA_HANDLE handle) { Live().Tell(handle, &CdTrackPlayer::Pause); }
 
-int32_t GetDuration(HMA_HANDLE handle) {
-    CdTrackPlayer* p = Take(handle);
-    return p ? p->Duration() : 0;
-}
+int32_t GetDuration(HMA_HANDLE handle) { return Live().Ask(handle, &CdTrackPlayer::Duration); }
 
-int32_t GetState(HMA_HANDLE handle) {
-    CdTrackPlayer* p = Take(handle);
-    return p ? p->State() : 0;
-}
+int32_t GetState(HMA_HANDLE handle) { return Live().Ask(handle, &CdTrackPlayer::State); }
 
-int32_t GetPos(HMA_HANDLE handle) {
-    CdTrackPlayer* p = Take(handle);
-    return p ? p->Position() : 0;
-}
+int32_t GetPos(HMA_HANDLE handle) { return Live().Ask(handle, &CdTrackPlayer::Position); }
 
-void SetPos(HMA_HANDLE handle, int32_t ms) {
-    if (CdTrackPlayer* p = Take(handle)) p->SetPos(ms);
-}
+void SetPos(HMA_HANDLE handle, int32_t ms) { Live().Tell(handle, &CdTrackPlayer::SetPos, ms); }
 
 int32_t GetData(HMA_HANDLE handle, int32_t code, void* buffer, int32_t size) {
     if (CdTrackPlayer* p = Take(handle)) return p->GetData(code, buffer, size);
     switch (code) {
-        case HMA_DATA_TYPE: return cdtrack::WriteText(buffer, size, cdtrack::kTypeText);
-        case HMA_DATA_FILTER: return cdtrack::WriteText(buffer, size, cdtrack::kFilterText);
-        case HMA_DATA_NAME: return cdtrack::WriteText(buffer, size, cdtrack::kNameText);
+        case HMA_DATA_TYPE: return hma::WriteText(buffer, size, cdtrack::kTypeText);
+        case HMA_DATA_FILTER: return hma::WriteText(buffer, size, cdtrack::kFilterText);
+        case HMA_DATA_NAME: return hma::WriteText(buffer, size, cdtrack::kNameText);
         default: return 0;
     }
 }
 
 int32_t SetData(HMA_HANDLE handle, int32_t code, void* buffer, int32_t size) {
-    CdTrackPlayer* p = Take(handle);
-    return p ? p->SetData(code, buffer, size) : 0;
+    return Live().Ask(handle, &CdTrackPlayer::SetData, code, buffer, size);
 }
 
 void* GetStream(HMA_HANDLE) { return nullptr; }
@@ -123,13 +93,9 @@ void SetSpectrumArea(HMA_HANDLE, int32_t, int32_t) {}
 
 // Hands out the text and empties it, so a failure is reported once.
 int32_t GetLastErrorString(HMA_HANDLE, char* buffer, int32_t size) {
-    if (!buffer || size <= 0) return 0;
-    std::string& text = LastError();
-    const size_t n = std::min(text.size(), static_cast<size_t>(size) - 1);
-    std::memcpy(buffer, text.data(), n);
-    buffer[n] = '\0';
-    text.clear();
-    return static_cast<int32_t>(n + 1);
+    const int32_t written = hma::CopyText(buffer, size, LastErrorText());
+    if (written > 0) LastErrorText().clear();
+    return written;
 }
 
 }  // extern "C"

@@ -7,7 +7,4 @@ inline constexpr const char* kTypeText = "CD";
 inline constexpr const char* kFilterText = "CD Audio (*.cda)|*.cda|";
 inline constexpr const char* kNameText = "Audio CD Player";
 
-// Writes text with its NUL when both fit in size bytes; 1, else 0 and nothing is written.
-int WriteText(void* buffer, int size, const char* text);
-
 }  // namespace cdtrack

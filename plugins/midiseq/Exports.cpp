@@ -1,5 +1,5 @@
-// The fifteen exports of the MIDI plug-in: standard MIDI files on the synthesizer device, volume on the
-// mixer's synthesizer line.
+// The MIDI plug-in's DevicePlugin, which its exports forward to: standard MIDI files on the
+// synthesizer device, volume on the mixer's synthesizer line.
 #include "common/audio/AudioDevice.h"
 #include "common/playback/DevicePlugin.h"
 #include "common/playback/MidiDecoder.h"
@@ -7,9 +7,7 @@
 
 using zanto::playback::DevicePlugin;
 
-namespace {
-
-DevicePlugin& Plugin() {
+DevicePlugin& zanto::playback::TheDevicePlugin() {
     static DevicePlugin plugin({
         "There is no sound card",
         "Already used midi-out",
@@ -32,31 +30,3 @@ DevicePlugin& Plugin() {
     });
     return plugin;
 }
-
-}  // namespace
-
-extern "C" {
-
-int32_t CanBeOpen(CMediaStream* stream) { return Plugin().CanBeOpen(stream); }
-HMA_HANDLE Open(CMediaStream* stream) { return Plugin().Open(stream); }
-void Clear(HMA_HANDLE handle) { Plugin().Clear(handle); }
-void Play(HMA_HANDLE handle) { Plugin().Play(handle); }
-void Stop(HMA_HANDLE handle) { Plugin().Stop(handle); }
-void Pause(HMA_HANDLE handle) { Plugin().Pause(handle); }
-int32_t GetDuration(HMA_HANDLE handle) { return Plugin().GetDuration(handle); }
-int32_t GetState(HMA_HANDLE handle) { return Plugin().GetState(handle); }
-int32_t GetPos(HMA_HANDLE handle) { return Plugin().GetPos(handle); }
-void SetPos(HMA_HANDLE handle, int32_t ms) { Plugin().SetPos(handle, ms); }
-int32_t GetData(HMA_HANDLE handle, int32_t code, void* buffer, int32_t size) {
-    return Plugin().GetData(handle, code, buffer, size);
-}
-int32_t SetData(HMA_HANDLE handle, int32_t code, void* buffer, int32_t size) {
-    return Plugin().SetData(handle, code, buffer, size);
-}
-void* GetStream(HMA_HANDLE) { return nullptr; }
-void SetSpectrumArea(HMA_HANDLE, int32_t, int32_t) {}
-int32_t GetLastErrorString(HMA_HANDLE, char* buffer, int32_t size) {
-    return Plugin().GetLastErrorString(buffer, size);
-}
-
-}  // extern "C"

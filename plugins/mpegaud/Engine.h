@@ -1,11 +1,10 @@
 #pragma once
 // The decoding engine as the plug-in sees it: commands go in, notifications come back through a
 // mailbox. The numbers are those of the engine's command and notification tables.
-#include <condition_variable>
 #include <cstdint>
-#include <deque>
-#include <mutex>
 #include <string>
+
+#include "common/Mailbox.h"
 
 namespace mpegaud {
 
@@ -44,20 +43,8 @@ struct Notification {
     int32_t word[4] = {0, 0, 0, 0};
 };
 
-// Thread-safe queue from the decoder thread to the thread that calls the exports.
-class Mailbox {
-public:
-    void Post(const Notification& n);
-    bool TryTake(Notification& n);
-    // Waits until a notification is there.
-    void Take(Notification& n);
-    bool Empty();
-
-private:
-    std::mutex mutex_;
-    std::condition_variable posted_;
-    std::deque<Notification> queue_;
-};
+// From the decoder thread to the thread that calls the exports.
+using Mailbox = zanto::Mailbox<Notification>;
 
 class Engine {
 public:

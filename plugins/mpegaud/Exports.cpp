@@ -1,15 +1,13 @@
 // The fifteen exports of the MPEG audio plug-in.
-#include <cstring>
 #include <memory>
-#include <new>
 #include <string>
-#include <system_error>
-#include <unordered_set>
 
 #include "common/MediaProbe.h"
 #include "common/MpegHeader.h"
 #include "common/audio/AudioDevice.h"
 #include "plugins/contract/HmaPlugin.h"
+#include "plugins/contract/LiveHandles.h"
+#include "plugins/contract/TextAnswers.h"
 #include "plugins/mpegaud/MpegEngine.h"
 #include "plugins/mpegaud/Player.h"
 #include "plugins/mpegaud/Texts.h"
@@ -18,37 +16,15 @@ using mpegaud::Player;
 
 namespace {
 
-// The library's last error text; only touched from the host's calling thread.
-std::string& LastError() {
-    static std::string text;
-    return text;
-}
+// A command that cannot even be queued (no memory) is dropped like a lost message.
+using hma::Guarded;
+using hma::LastErrorText;
 
-// Handles this library has handed out and not yet cleared: a stale or foreign handle is treated
-// like a null one instead of being followed.
-std::unordered_set<Player*>& Live() {
-    static std::unordered_set<Player*> live;
-    return live;
-}
+// This library's handles.
+hma::LiveHandles<Player>& Live() { return hma::Live<Player>(); }
 
 // The player behind a handle with its notifications taken in, or null.
-Player* Take(HMA_HANDLE handle) {
-    if (!handle) return nullptr;
-    auto* player = static_cast<Player*>(handle);
-    if (!Live().count(player)) return nullptr;
-    player->Drain();
-    return player;
-}
-
-// Runs an export's work; nothing may leave a C function, and a command that cannot even be
-// queued (no memory) is dropped like a lost message.
-template <class F>
-void Guarded(F work) {
-    try {
-        work();
-    } catch (...) {
-    }
-}
+Player* Take(HMA_HANDLE handle) { return Live().Take(handle); }
 
 // The stream's path, or empty when the stream fails.
 bool PathOf(CMediaStream* stream, std::string& path) {
@@ -70,14 +46,14 @@ int32_t CanBeOpen(CMediaStream* stream) {
     if (!stream) return HMA_OPEN_YES;
     try {
         if (!zanto::audio::HasOutputDevice()) {
-            LastError() = mpegaud::kTextNoDevice;
+            LastErrorText() = mpegaud::kTextNoDevice;
             return HMA_OPEN_ERROR;
         }
         std::string path;
         if (!PathOf(stream, path)) return HMA_OPEN_NO;
         if (!zanto::mpeg::IsValidHeader(zanto::ProbeMpegFile(path))) return HMA_OPEN_NO;
         if (!zanto::audio::TestOpenDefaultDevice()) {
-            LastError() = mpegaud::kTextDeviceBusy;
+            LastErrorText() = mpegaud::kTextDeviceBusy;
             return HMA_OPEN_ERROR;
         }
         return HMA_OPEN_YES;
@@ -94,20 +70,20 @@ HMA_HANDLE Open(CMediaStream* stream) {
     try {
         player = std::make_unique<Player>(std::make_unique<mpegaud::MpegEngine>());
     } catch (...) {  // std::bad_alloc, or no thread could be started
-        LastError() = mpegaud::kTextNoMemory;
+        LastErrorText() = mpegaud::kTextNoMemory;
         return nullptr;
     }
     if (player->OpenInput(path) != 0) {
         player.reset();
-        LastError() = mpegaud::kTextCannotOpenInput;
+        LastErrorText() = mpegaud::kTextCannotOpenInput;
         return nullptr;
     }
     try {
         player->TakeHeader(zanto::ProbeMpegFile(path));
-        Live().insert(player.get());
+        Live().Insert(player.get());
     } catch (...) {
         player.reset();
-        LastError() = mpegaud::kTextNoMemory;
+        LastErrorText() = mpegaud::kTextNoMemory;
         return nullptr;
     }
     return player.release();
@@ -116,7 +92,7 @@ HMA_HANDLE Open(CMediaStream* stream) {
 void Clear(HMA_HANDLE handle) {
     Player* player = Take(handle);
     if (!player) return;
-    Live().erase(player);
+    Live().Erase(player);
     Guarded([&] { player->Shutdown(); });
     delete player;
 }
@@ -133,20 +109,11 @@ void Pause(HMA_HANDLE handle) {
     if (Player* p = Take(handle)) Guarded([&] { p->Pause(); });
 }
 
-int32_t GetDuration(HMA_HANDLE handle) {
-    Player* p = Take(handle);
-    return p ? p->Duration() : 0;
-}
+int32_t GetDuration(HMA_HANDLE handle) { return Live().Ask(handle, &Player::Duration); }
 
-int32_t GetState(HMA_HANDLE handle) {
-    Player* p = Take(handle);
-    return p ? p->State() : 0;
-}
+int32_t GetState(HMA_HANDLE handle) { return Live().Ask(handle, &Player::State); }
 
-int32_t GetPos(HMA_HANDLE handle) {
-    Player* p = Take(handle);
-    return p ? p->Position() : 0;
-}
+int32_t GetPos(HMA_HANDLE handle) { return Live().Ask(handle, &Player::Position); }
 
 void SetPos(HMA_HANDLE handle, int32_t ms) {
     if (Player* p = Take(handle)) Guarded([&] { p->SetPos(ms); });
@@ -154,8 +121,8 @@ void SetPos(HMA_HANDLE handle, int32_t ms) {
 
 int32_t GetData(HMA_HANDLE handle, int32_t code, void* buffer, int32_t size) {
     if (!handle) {
-        if (code == HMA_DATA_FILTER) return mpegaud::WriteText(buffer, size, mpegaud::kFilterText);
-        if (code == HMA_DATA_NAME) return mpegaud::WriteText(buffer, size, mpegaud::kNameText);
+        if (code == HMA_DATA_FILTER) return hma::WriteText(buffer, size, mpegaud::kFilterText);
+        if (code == HMA_DATA_NAME) return hma::WriteText(buffer, size, mpegaud::kNameText);
         return 0;
     }
     Player* p = Take(handle);
@@ -177,12 +144,7 @@ void* GetStream(HMA_HANDLE handle) {
 void SetSpectrumArea(HMA_HANDLE handle, int32_t, int32_t) { Take(handle); }
 
 int32_t GetLastErrorString(HMA_HANDLE, char* buffer, int32_t size) {
-    if (!buffer || size <= 0) return 0;
-    const std::string& text = LastError();
-    size_t n = std::min(text.size(), static_cast<size_t>(size) - 1);
-    std::memcpy(buffer, text.data(), n);
-    buffer[n] = '\0';
-    return static_cast<int32_t>(n + 1);
+    return hma::CopyText(buffer, size, LastErrorText());
 }
 
 }  // extern "C"

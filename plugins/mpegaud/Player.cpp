@@ -1,28 +1,15 @@
 #include "plugins/mpegaud/Player.h"
 
-#include <cstdio>
 #include <cstring>
 
 #include "common/MpegHeader.h"
 #include "plugins/contract/HmaPlugin.h"
+#include "plugins/contract/TextAnswers.h"
 
 namespace mpegaud {
 
-int32_t WriteText(void* buffer, int32_t size, const char* text) {
-    size_t need = std::strlen(text) + 1;
-    if (!buffer || size <= 0 || need > static_cast<size_t>(size)) return 0;
-    std::memcpy(buffer, text, need);
-    return 1;
-}
-
-std::string SampleRateText(uint32_t hz) {
-    char text[32];
-    if (hz % 1000 == 0)
-        std::snprintf(text, sizeof text, "%u", hz / 1000);
-    else
-        std::snprintf(text, sizeof text, "%u.%u", hz / 1000, hz % 1000 / 100);
-    return text;
-}
+using hma::SampleRateText;
+using hma::WriteText;
 
 Player::Player(std::unique_ptr<Engine> engine) : engine_(std::move(engine)) {}
 
@@ -95,8 +82,8 @@ void Player::SetPos(int32_t ms) {
 
 int32_t Player::GetData(int32_t code, void* buffer, int32_t size) const {
     switch (code) {
-    case HMA_DATA_SAMPLERATE: return WriteText(buffer, size, SampleRateText(sampleRate_).c_str());
-    case HMA_DATA_BITRATE: return WriteText(buffer, size, std::to_string(bitRate_ / 1000).c_str());
+    case HMA_DATA_SAMPLERATE: return WriteText(buffer, size, SampleRateText(sampleRate_));
+    case HMA_DATA_BITRATE: return WriteText(buffer, size, std::to_string(bitRate_ / 1000));
     case HMA_DATA_TYPE:
         if (size < 5) return 0;
         return WriteText(buffer, size, layerType_ == 1 ? "MP3" : layerType_ == 2 ? "MP2" : "MPEG");

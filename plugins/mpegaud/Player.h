@@ -54,11 +54,6 @@ private:
     int32_t volume_ = 77;
 };
 
-// Writes text with its NUL when both fit in size bytes; 1 when written, else 0 (nothing written).
-int32_t WriteText(void* buffer, int32_t size, const char* text);
-// "%d" kHz when the rate is whole kHz, else "%d.%d" with the first decimal.
-std::string SampleRateText(uint32_t hz);
-
 inline constexpr const char* kFilterText = "MPEG (*.mp3,*.mp2)|*.mp3;*.mp2|";
 inline constexpr const char* kNameText = "MPEG Audio Player";
 

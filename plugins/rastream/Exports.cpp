@@ -3,11 +3,11 @@
 #include <cstring>
 #include <memory>
 #include <string>
-#include <unordered_set>
 
 #include "common/audio/AudioDevice.h"
-#include "common/playback/AnswerText.h"
 #include "plugins/contract/HmaPlugin.h"
+#include "plugins/contract/LiveHandles.h"
+#include "plugins/contract/TextAnswers.h"
 #include "plugins/rastream/RealAudio.h"
 
 using rastream::CRealAudio;
@@ -17,19 +17,11 @@ namespace {
 // The library's last error code; only touched from the host's calling thread.
 int32_t g_lastCode = rastream::kCodeNone;
 
-// Handles handed out and not yet cleared: a stale or foreign handle is treated as none.
-std::unordered_set<CRealAudio*>& Live() {
-    static std::unordered_set<CRealAudio*> live;
-    return live;
-}
+// This library's handles.
+hma::LiveHandles<CRealAudio>& Live() { return hma::Live<CRealAudio>(); }
 
 // The player behind a handle with its notifications taken in, or null.
-CRealAudio* Take(HMA_HANDLE handle) {
-    auto* player = static_cast<CRealAudio*>(handle);
-    if (!handle || !Live().count(player)) return nullptr;
-    player->Drain();
-    return player;
-}
+CRealAudio* Take(HMA_HANDLE handle) { return Live().Take(handle); }
 
 void Record(int32_t code) {
     if (code != rastream::kCodeNone) g_lastCode = code;
@@ -82,7 +74,7 @@ HMA_HANDLE Open(CMediaStream* stream) {
         }
         if (!player->Setup(path)) return nullptr;
         CRealAudio* raw = player.release();
-        Live().insert(raw);
+        Live().Insert(raw);
         return raw;
     } catch (...) {
         return nullptr;
@@ -92,7 +84,7 @@ HMA_HANDLE Open(CMediaStream* stream) {
 void Clear(HMA_HANDLE handle) {
     CRealAudio* player = Take(handle);
     if (!player) return;
-    Live().erase(player);
+    Live().Erase(player);
     delete player;
 }
 
@@ -100,28 +92,15 @@ void Play(HMA_HANDLE handle) {
     if (CRealAudio* player = Take(handle)) Record(player->Play(zanto::audio::HasOutputDevice()));
 }
 
-void Stop(HMA_HANDLE handle) {
-    if (CRealAudio* player = Take(handle)) player->Stop();
-}
+void Stop(HMA_HANDLE handle) { Live().Tell(handle, &CRealAudio::Stop); }
 
-void Pause(HMA_HANDLE handle) {
-    if (CRealAudio* player = Take(handle)) player->Pause();
-}
+void Pause(HMA_HANDLE handle) { Live().Tell(handle, &CRealAudio::Pause); }
 
-int32_t GetDuration(HMA_HANDLE handle) {
-    CRealAudio* player = Take(handle);
-    return player ? player->Duration() : 0;
-}
+int32_t GetDuration(HMA_HANDLE handle) { return Live().Ask(handle, &CRealAudio::Duration); }
 
-int32_t GetState(HMA_HANDLE handle) {
-    CRealAudio* player = Take(handle);
-    return player ? player->State() : 0;
-}
+int32_t GetState(HMA_HANDLE handle) { return Live().Ask(handle, &CRealAudio::State); }
 
-int32_t GetPos(HMA_HANDLE handle) {
-    CRealAudio* player = Take(handle);
-    return player ? player->Position() : 0;
-}
+int32_t GetPos(HMA_HANDLE handle) { return Live().Ask(handle, &CRealAudio::Position); }
 
 void SetPos(HMA_HANDLE handle, int32_t ms) {
     if (CRealAudio* player = Take(handle))
@@ -130,15 +109,14 @@ void SetPos(HMA_HANDLE handle, int32_t ms) {
 
 int32_t GetData(HMA_HANDLE handle, int32_t code, void* buffer, int32_t size) {
     if (code == HMA_DATA_FILTER)
-        return zanto::playback::WriteText(buffer, size, "Real Audio (*.ra)|*.ra|");
-    if (code == HMA_DATA_NAME) return zanto::playback::WriteText(buffer, size, "Real Audio Player");
+        return hma::WriteText(buffer, size, "Real Audio (*.ra)|*.ra|");
+    if (code == HMA_DATA_NAME) return hma::WriteText(buffer, size, "Real Audio Player");
     CRealAudio* player = Take(handle);
     return player ? player->GetData(code, buffer, size) : 0;
 }
 
 int32_t SetData(HMA_HANDLE handle, int32_t code, void* buffer, int32_t size) {
-    CRealAudio* player = Take(handle);
-    return player ? player->SetData(code, buffer, size) : 0;
+    return Live().Ask(handle, &CRealAudio::SetData, code, buffer, size);
 }
 
 void* GetStream(HMA_HANDLE) { return nullptr; }
@@ -148,9 +126,9 @@ void SetSpectrumArea(HMA_HANDLE, int32_t, int32_t) {}
 int32_t GetLastErrorString(HMA_HANDLE, char* buffer, int32_t size) {
     switch (g_lastCode) {
         case rastream::kCodeNoDevice:
-            return zanto::playback::CopyErrorText(buffer, size, rastream::kTextNoDevice);
+            return hma::CopyErrorText(buffer, size, rastream::kTextNoDevice);
         case rastream::kCodeBusy:
-            return zanto::playback::CopyErrorText(buffer, size, rastream::kTextBusy);
+            return hma::CopyErrorText(buffer, size, rastream::kTextBusy);
         default: return 0;
     }
 }

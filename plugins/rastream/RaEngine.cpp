@@ -71,7 +71,7 @@ struct RaClient {
 namespace {
 
 void Notify(RaClient* c, const NotifyRecord& r) {
-    if (c->window) c->window->Post(c->message, r);
+    if (c->window) c->window->Post({c->message, r});
 }
 
 void Wake(RaClient* c) {

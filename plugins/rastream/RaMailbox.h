@@ -1,11 +1,13 @@
 #pragma once
 // The notifications of the RealAudio engine: records posted by the engine's thread and taken by
 // the plug-in on the host's thread, as a window's posted messages were.
+#include <algorithm>
+#include <cstddef>
 #include <cstdint>
 #include <cstring>
-#include <deque>
-#include <mutex>
 #include <string>
+
+#include "common/Mailbox.h"
 
 namespace rastream {
 
@@ -56,23 +58,6 @@ struct Notification {
     NotifyRecord record;
 };
 
-class RaMailbox {
-public:
-    void Post(uint32_t message, const NotifyRecord& record) {
-        std::lock_guard lock(mutex_);
-        queue_.push_back({message, record});
-    }
-    bool TryTake(Notification& n) {
-        std::lock_guard lock(mutex_);
-        if (queue_.empty()) return false;
-        n = queue_.front();
-        queue_.pop_front();
-        return true;
-    }
-
-private:
-    std::mutex mutex_;
-    std::deque<Notification> queue_;
-};
+using RaMailbox = zanto::Mailbox<Notification>;
 
 }  // namespace rastream

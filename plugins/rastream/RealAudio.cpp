@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "common/playback/AnswerText.h"
+#include "plugins/contract/TextAnswers.h"
 #include "plugins/contract/HmaPlugin.h"
 #include "plugins/rastream/MessageBox.h"
 
@@ -146,7 +146,7 @@ int32_t CRealAudio::Position() {
 }
 
 int32_t CRealAudio::GetData(int32_t code, void* buffer, int32_t size) {
-    using zanto::playback::WriteText;
+    using hma::WriteText;
     if (!buffer) return 0;
     switch (code) {
         case HMA_DATA_BITRATE: return WriteText(buffer, size, bitRate_);

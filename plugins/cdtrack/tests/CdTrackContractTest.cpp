@@ -8,24 +8,21 @@
 #include <iterator>
 
 #include "common/stream/MediaFileStream.h"
+#include "common/testing/HmaLibrary.h"
 #include "common/testing/ScopedVariable.h"
 #include "common/testing/WaitFor.h"
 #include "plugins/cdtrack/tests/CdTrackFixture.h"
 
-// The host-side loader of the MPEG plug-in's tests, pointed at this plug-in.
-#define MPEGAUD_PLUGIN CDTRACK_PLUGIN
-#include "plugins/mpegaud/tests/PluginLibrary.h"
-
 namespace cdtrack {
 namespace {
 
-using Library = mpegaud::testing::PluginLibrary;
+using Library = zanto::testkit::HmaLibrary;
 
 using zanto::testkit::ScopedVariable;
 
 TEST(CdTrackContract, RecognisesTrackFilesOnly) {
     ScopedVariable driver("SDL_AUDIODRIVER", "dummy");
-    Library lib;
+    Library lib{CDTRACK_PLUGIN};
     ASSERT_TRUE(lib.Complete());
     testing::CdFixture fixture;
     EXPECT_EQ(lib.canBeOpen(nullptr), HMA_OPEN_YES);
@@ -60,7 +57,7 @@ TEST(CdTrackContract, RecognisesTrackFilesOnly) {
 }
 
 TEST(CdTrackContract, NoSoundOutputIsReportedOnce) {
-    Library lib;
+    Library lib{CDTRACK_PLUGIN};
     testing::CdFixture fixture;
     CMediaFileStream stream;
     ASSERT_NE(stream.Open(fixture.TrackFile(1).c_str()), 0);
@@ -80,7 +77,7 @@ TEST(CdTrackContract, NoSoundOutputIsReportedOnce) {
 }
 
 TEST(CdTrackContract, AnswersWithoutAHandle) {
-    Library lib;
+    Library lib{CDTRACK_PLUGIN};
     struct Case {
         int32_t code;
         int32_t result;
@@ -129,7 +126,7 @@ TEST(CdTrackContract, PlaysATrackToItsEnd) {
     ScopedVariable file("SDL_DISKAUDIOFILE", out);
     ScopedVariable delay("SDL_DISKAUDIODELAY", "0");
     {
-        Library lib;
+        Library lib{CDTRACK_PLUGIN};
         CMediaFileStream stream;
         ASSERT_NE(stream.Open(fixture.TrackFile(1).c_str()), 0);
         ASSERT_EQ(lib.canBeOpen(&stream), HMA_OPEN_YES);

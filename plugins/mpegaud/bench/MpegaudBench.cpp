@@ -2,7 +2,6 @@
 // without output) on the same file in the same run, and the cost of the query exports.
 // The plug-in plays to the audio library's disk driver writing to /dev/null without pacing.
 #include <benchmark/benchmark.h>
-#include <dlfcn.h>
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -15,6 +14,7 @@
 
 #include "common/Clock.h"
 #include "common/stream/MediaFileStream.h"
+#include "common/testing/HmaLibrary.h"
 #include "common/testing/Mp3Fixture.h"
 #include "plugins/contract/HmaPlugin.h"
 
@@ -39,29 +39,19 @@ const std::string& Mp3File() {
     return path;
 }
 
-struct Plugin {
-    void* module = nullptr;
-    hma::OpenFn open;
-    hma::HandleFn clear, play;
-    hma::QueryFn getDuration, getState, getPos;
-    Plugin() {
+using Plugin = zanto::testkit::HmaLibrary;
+
+// The plug-in, loaded once and kept loaded until the program ends.
+Plugin& ThePlugin() {
+    static Plugin* p = [] {
         setenv("SDL_AUDIODRIVER", "disk", 1);
         setenv("SDL_DISKAUDIOFILE", "/dev/null", 1);
         setenv("SDL_DISKAUDIODELAY", "0", 1);
-        module = dlopen(MPEGAUD_PLUGIN, RTLD_NOW | RTLD_LOCAL);
-        if (!module) std::abort();
-        open = reinterpret_cast<hma::OpenFn>(dlsym(module, "Open"));
-        clear = reinterpret_cast<hma::HandleFn>(dlsym(module, "Clear"));
-        play = reinterpret_cast<hma::HandleFn>(dlsym(module, "Play"));
-        getDuration = reinterpret_cast<hma::QueryFn>(dlsym(module, "GetDuration"));
-        getState = reinterpret_cast<hma::QueryFn>(dlsym(module, "GetState"));
-        getPos = reinterpret_cast<hma::QueryFn>(dlsym(module, "GetPos"));
-    }
-};
-
-Plugin& ThePlugin() {
-    static Plugin p;
-    return p;
+        auto* lib = new Plugin(MPEGAUD_PLUGIN);
+        if (!lib->Complete()) std::abort();
+        return lib;
+    }();
+    return *p;
 }
 
 // Measured by the mpg123 run, compared against by the plug-in run: means, and the fastest

@@ -8,6 +8,7 @@
 
 #include "common/testing/MpegFixtures.h"
 #include "plugins/contract/HmaPlugin.h"
+#include "plugins/contract/TextAnswers.h"
 #include "plugins/mpegaud/Player.h"
 
 using namespace mpegaud;
@@ -222,7 +223,7 @@ TEST(MpegSampleRateTextTest, WholeKilohertzOrOneDecimal) {
         const char* text;
     } cases[] = {{44100, "44.1"}, {22050, "22.0"}, {48000, "48"}, {11025, "11.0"},
                  {8000, "8"},     {1, "0.0"},      {0, "0"},      {32000, "32"}};
-    for (const Case& c : cases) EXPECT_EQ(SampleRateText(c.hz), c.text) << c.hz;
+    for (const Case& c : cases) EXPECT_EQ(hma::SampleRateText(c.hz), c.text) << c.hz;
 }
 
 }  // namespace

@@ -9,35 +9,18 @@
 #include <string>
 
 #include "common/stream/MediaFileStream.h"
+#include "common/testing/HmaLibrary.h"
 #include "common/testing/Mp3Fixture.h"
 #include "common/testing/MpegFixtures.h"
+#include "common/testing/ScopedVariable.h"
 #include "common/testing/DummyAudio.h"
 #include "common/testing/TempDir.h"
 #include "common/testing/WaitFor.h"
 #include "plugins/mpegaud/Texts.h"
-#include "plugins/mpegaud/tests/PluginLibrary.h"
 
 using namespace zanto::testkit;
-using mpegaud::testing::PluginLibrary;
 
 namespace {
-
-// Sets an environment variable for one test.
-class ScopedEnv {
-public:
-    ScopedEnv(const char* name, const char* value) : name_(name) {
-        if (const char* old = std::getenv(name)) old_ = old, had_ = true;
-        setenv(name, value, 1);
-    }
-    ~ScopedEnv() {
-        if (had_) setenv(name_.c_str(), old_.c_str(), 1);
-        else unsetenv(name_.c_str());
-    }
-
-private:
-    std::string name_, old_;
-    bool had_ = false;
-};
 
 // A stream whose every operation fails the way a host's file stream does.
 struct FailingStream : CMediaStream {
@@ -54,7 +37,7 @@ struct FailingStream : CMediaStream {
 };
 
 struct MpegaudContract : ::testing::Test {
-    PluginLibrary lib;
+    HmaLibrary lib{MPEGAUD_PLUGIN};
     TempDir dir;
     void SetUp() override { ASSERT_TRUE(lib.Complete()) << dlerror(); }
 
@@ -184,7 +167,7 @@ TEST_F(MpegaudContract, NoSoundOutputIsReportedBeforeTheFileIsLookedAt) {
     ASSERT_TRUE(WriteFile(dir / "a.mp3", MpegFrames(kMp3Header, 8)));
     ASSERT_TRUE(WriteFile(dir / "b.txt", Bytes(100, 'b')));
     {
-        ScopedEnv driver("SDL_AUDIODRIVER", "no-such-driver");
+        ScopedVariable driver("SDL_AUDIODRIVER", "no-such-driver");
         EXPECT_EQ(CanBeOpenFile(dir / "a.mp3"), HMA_OPEN_ERROR);
         EXPECT_EQ(CanBeOpenFile(dir / "b.txt"), HMA_OPEN_ERROR);
         EXPECT_EQ(lib.canBeOpen(nullptr), HMA_OPEN_YES) << "a host still recognises the plug-in";
@@ -206,8 +189,8 @@ TEST_F(MpegaudContract, AnOutputThatCannotBeOpenedIsReportedAfterRecognition) {
     // there and cannot be had.
     ASSERT_TRUE(WriteFile(dir / "a.mp3", MpegFrames(kMp3Header, 8)));
     ASSERT_TRUE(WriteFile(dir / "b.txt", Bytes(100, 'b')));
-    ScopedEnv driver("SDL_AUDIODRIVER", "disk");
-    ScopedEnv file("SDL_DISKAUDIOFILE", (dir / "no-such-folder/out.raw").c_str());
+    ScopedVariable driver("SDL_AUDIODRIVER", "disk");
+    ScopedVariable file("SDL_DISKAUDIOFILE", (dir / "no-such-folder/out.raw").c_str());
     EXPECT_EQ(CanBeOpenFile(dir / "b.txt"), HMA_OPEN_NO) << "the file is looked at first";
     EXPECT_EQ(lib.LastError(), "");
     EXPECT_EQ(CanBeOpenFile(dir / "a.mp3"), HMA_OPEN_ERROR);

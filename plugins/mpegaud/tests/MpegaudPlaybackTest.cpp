@@ -9,15 +9,13 @@
 #include <vector>
 
 #include "common/stream/MediaFileStream.h"
+#include "common/testing/HmaLibrary.h"
 #include "common/testing/Mp3Fixture.h"
 #include "common/testing/DummyAudio.h"
 #include "common/testing/TempDir.h"
 #include "common/testing/WaitFor.h"
-#include "plugins/mpegaud/tests/PluginLibrary.h"
 
 using namespace zanto::testkit;
-using mpegaud::testing::OpenHandles;
-using mpegaud::testing::PluginLibrary;
 
 namespace {
 
@@ -62,7 +60,7 @@ TEST(MpegaudPlayback, PlaysPausesSeeksAndEndsAtTheDuration) {
     TempDir dir;
     ASSERT_TRUE(WriteSineMp3(dir / "tone.mp3", {3.0, 44100, 2, 128, true}));
     DiskOutput output(dir / "out.raw");
-    PluginLibrary lib;
+    HmaLibrary lib{MPEGAUD_PLUGIN};
     ASSERT_TRUE(lib.Complete());
     OpenHandles open{lib, {}};
 
@@ -110,7 +108,7 @@ TEST(MpegaudPlayback, PlayAfterTheEndStartsAgainAndClearStopsAtOnce) {
     TempDir dir;
     ASSERT_TRUE(WriteSineMp3(dir / "short.mp3", {1.2, 44100, 2, 128, true}));
     DiskOutput output(dir / "out.raw");
-    PluginLibrary lib;
+    HmaLibrary lib{MPEGAUD_PLUGIN};
     OpenHandles open{lib, {}};
     CMediaFileStream stream;
     ASSERT_TRUE(stream.Open((dir / "short.mp3").c_str()));
@@ -156,7 +154,7 @@ TEST(MpegaudPlayback, AnOutputThatFailsWhenPlayStartsReportsTheErrorState) {
     TempDir dir;
     ASSERT_TRUE(WriteSineMp3(dir / "tone.mp3", {1.0, 44100, 2, 128, true}));
     DiskOutput output(dir / "no-such-folder/out.raw");
-    PluginLibrary lib;
+    HmaLibrary lib{MPEGAUD_PLUGIN};
     OpenHandles open{lib, {}};
     CMediaFileStream stream;
     ASSERT_TRUE(stream.Open((dir / "tone.mp3").c_str()));
@@ -181,7 +179,7 @@ TEST(MpegaudPlayback, TheVolumeScalesTheSound) {
         SCOPED_TRACE(c.volume);
         const std::string out = dir / ("out" + std::to_string(c.volume) + ".raw");
         DiskOutput output(out);
-        PluginLibrary lib;
+        HmaLibrary lib{MPEGAUD_PLUGIN};
         OpenHandles open{lib, {}};
         CMediaFileStream stream;
         ASSERT_TRUE(stream.Open((dir / "tone.mp3").c_str()));

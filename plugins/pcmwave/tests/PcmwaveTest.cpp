@@ -3,13 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <fstream>
 
 #include "common/stream/MediaFileStream.h"
 #include "common/testing/DiskAudio.h"
 #include "common/testing/DummyAudio.h"
 #include "common/testing/HmaLibrary.h"
 #include "common/testing/MpegFixtures.h"
+#include "common/testing/PluginFixture.h"
 #include "common/testing/TempDir.h"
 #include "common/testing/WaitFor.h"
 
@@ -33,24 +33,8 @@ Bytes Tone(uint16_t channels, uint32_t rate, uint16_t bits, double seconds) {
     return WaveFile(1, channels, rate, bits, data);
 }
 
-struct PcmwaveFixture : testing::Test {
-    TempDir dir;
-    HmaLibrary lib{PCMWAVE_PLUGIN};
-
-    std::string Write(const std::string& name, const Bytes& bytes) {
-        std::string path = dir / name;
-        if (bytes.empty()) {
-            std::ofstream(path, std::ios::binary);
-            return path;
-        }
-        EXPECT_TRUE(WriteFile(path, bytes));
-        return path;
-    }
-    int32_t CanBeOpen(const std::string& path) {
-        CMediaFileStream s;
-        EXPECT_TRUE(s.Open(path.c_str()));
-        return lib.canBeOpen(&s);
-    }
+struct PcmwaveFixture : PluginFixture {
+    PcmwaveFixture() : PluginFixture(PCMWAVE_PLUGIN) {}
 };
 
 TEST_F(PcmwaveFixture, TakesPcmWaveAndOtherRiffFilesButNotMpegInWave) {

@@ -6,6 +6,7 @@
 #include "common/testing/DiskAudio.h"
 #include "common/testing/DummyAudio.h"
 #include "common/testing/HmaLibrary.h"
+#include "common/testing/PluginFixture.h"
 #include "common/testing/RealMediaFixture.h"
 #include "common/testing/TempDir.h"
 #include "common/testing/WaitFor.h"
@@ -14,20 +15,8 @@ using namespace zanto::testkit;
 
 namespace {
 
-struct RastreamFixture : testing::Test {
-    TempDir dir;
-    HmaLibrary lib{RASTREAM_PLUGIN};
-
-    std::string Write(const std::string& name, const Bytes& bytes) {
-        std::string path = dir / name;
-        EXPECT_TRUE(WriteFile(path, bytes));
-        return path;
-    }
-    int32_t CanBeOpen(const std::string& path) {
-        CMediaFileStream s;
-        EXPECT_TRUE(s.Open(path.c_str()));
-        return lib.canBeOpen(&s);
-    }
+struct RastreamFixture : PluginFixture {
+    RastreamFixture() : PluginFixture(RASTREAM_PLUGIN) {}
 };
 
 TEST_F(RastreamFixture, TakesRealAudioAndRealMediaSignaturesOnly) {
