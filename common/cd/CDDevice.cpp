@@ -183,6 +183,12 @@ DiscToc CCDDevice::ReadToc() {
     return toc;
 }
 
+DiscToc CCDDevice::CurrentToc() {
+    RefreshIfChanged();
+    std::lock_guard<std::mutex> io(ioMutex_);
+    return ReadToc();
+}
+
 void CCDDevice::RefreshIfChanged() {
     bool changed = false;
     {
@@ -208,9 +214,7 @@ int CCDDevice::IsMediaPresent() {
     if (!open_) return 0;
     std::lock_guard<std::mutex> lock(lock_);
     if (!open_) return 0;  // closed by another thread meanwhile
-    RefreshIfChanged();
-    std::lock_guard<std::mutex> io(ioMutex_);
-    if (ReadToc().Empty()) return Fail(kCdNoDisc);
+    if (CurrentToc().Empty()) return Fail(kCdNoDisc);
     lastError_ = kCdOk;
     return 1;
 }
@@ -219,9 +223,7 @@ int CCDDevice::IsAudioTrack(int track) {
     if (!open_) return -1;
     std::lock_guard<std::mutex> lock(lock_);
     if (!open_) return -1;  // closed by another thread meanwhile
-    RefreshIfChanged();
-    std::lock_guard<std::mutex> io(ioMutex_);
-    const DiscToc toc = ReadToc();
+    const DiscToc toc = CurrentToc();
     if (toc.Empty()) {
         lastError_ = kCdNoDisc;
         return -1;
@@ -239,9 +241,7 @@ int CCDDevice::GetDiscInfo(CDDiscInfo& info) {
     if (!open_) return 0;
     std::lock_guard<std::mutex> lock(lock_);
     if (!open_) return 0;  // closed by another thread meanwhile
-    RefreshIfChanged();
-    std::lock_guard<std::mutex> io(ioMutex_);
-    const DiscToc toc = ReadToc();
+    const DiscToc toc = CurrentToc();
     if (toc.Empty()) return Fail(kCdNoDisc);
     info.totalLength = MsfOf(toc.leadout - toc.tracks.front().start);
     info.firstTrackStart = MsfOf(toc.tracks.front().start + kLeadInSectors);
@@ -255,9 +255,7 @@ int CCDDevice::GetTrackInfo(int track, CDTrackInfo& info) {
     if (!open_) return 0;
     std::lock_guard<std::mutex> lock(lock_);
     if (!open_) return 0;  // closed by another thread meanwhile
-    RefreshIfChanged();
-    std::lock_guard<std::mutex> io(ioMutex_);
-    const DiscToc toc = ReadToc();
+    const DiscToc toc = CurrentToc();
     if (toc.Empty()) return Fail(kCdNoDisc);
     const TocTrack* t = toc.Find(track);
     if (!t) return Fail(kCdNoSuchTrack);
@@ -271,12 +269,7 @@ int CCDDevice::GetPosition(uint32_t& tmsf) {
     if (!open_) return 0;
     std::lock_guard<std::mutex> lock(lock_);
     if (!open_) return 0;  // closed by another thread meanwhile
-    RefreshIfChanged();
-    DiscToc toc;
-    {
-        std::lock_guard<std::mutex> io(ioMutex_);
-        toc = ReadToc();
-    }
+    const DiscToc toc = CurrentToc();
     if (toc.Empty()) return Fail(kCdNoDisc);
     int32_t lsn = playback_.HeardLsn();
     if (lastHeard_ < 0 || lsn < 0) lsn = toc.tracks.front().start;
@@ -290,12 +283,7 @@ int CCDDevice::Play(uint32_t tmsf) {
     if (!open_) return 0;
     std::lock_guard<std::mutex> lock(lock_);
     if (!open_) return 0;  // closed by another thread meanwhile
-    RefreshIfChanged();
-    DiscToc toc;
-    {
-        std::lock_guard<std::mutex> io(ioMutex_);
-        toc = ReadToc();
-    }
+    const DiscToc toc = CurrentToc();
     if (toc.Empty()) return Fail(kCdNoDisc);
     const TocTrack* t = toc.Find(static_cast<int>(TmsfTrack(tmsf)));
     if (!t) return Fail(kCdNoSuchTrack);

@@ -102,6 +102,7 @@ private:
 
     zanto::cd::DiscToc ReadToc();  // under ioMutex_
     void RefreshIfChanged();       // under lock_
+    zanto::cd::DiscToc CurrentToc();  // under lock_: the table of contents of the disc in the drive
     bool ReadAudio(int32_t lsn, uint32_t count, int16_t* out);
     int Fail(uint32_t error);
 

@@ -47,13 +47,12 @@ VerifyMode MemoryDevice::SetVerifyMode(VerifyMode mode) {
     return previous;
 }
 
-bool MemoryDevice::ReadBlock(uint16_t block, uint8_t* buffer, bool check) {
+bool MemoryDevice::StartBlockTransfer(uint16_t block, DeviceError failure, BlockAddress& start) {
     if (block >= kBlockLimit) {
-        lastError_ = DeviceError::FlashRead;
+        lastError_ = failure;
         return false;
     }
-    std::lock_guard lock(BlockLock());
-    const BlockAddress start = AddressOf(block);
+    start = AddressOf(block);
     if (!Probe()) {
         lastError_ = DeviceError::NotConnected;
         return false;
@@ -63,9 +62,16 @@ bool MemoryDevice::ReadBlock(uint16_t block, uint8_t* buffer, bool check) {
         return false;
     }
     if (start.BeyondMemory()) {
-        lastError_ = DeviceError::FlashRead;
+        lastError_ = failure;
         return false;
     }
+    return true;
+}
+
+bool MemoryDevice::ReadBlock(uint16_t block, uint8_t* buffer, bool check) {
+    std::lock_guard lock(BlockLock());
+    BlockAddress start;
+    if (!StartBlockTransfer(block, DeviceError::FlashRead, start)) return false;
     const uint8_t chip = ChipSelectOf(start);
     for (size_t k = 0; k < kPagesPerBlock; ++k) {
         if (!ReadPage(chip, AtPage(start, k), buffer + k * kPageDataSize, nullptr, check))
@@ -123,25 +129,10 @@ bool MemoryDevice::VerifyBlock(const uint8_t* data, const BlockAddress& start,
 
 bool MemoryDevice::WriteBlock(uint16_t block, const uint8_t* data, uint16_t previous,
                               uint16_t next) {
-    if (block >= kBlockLimit) {
-        lastError_ = DeviceError::FlashWrite;
-        return false;
-    }
     std::lock_guard lock(BlockLock());
+    BlockAddress start;
+    if (!StartBlockTransfer(block, DeviceError::FlashWrite, start)) return false;
     const auto linkSpare = LinkSpare(previous, next);
-    const BlockAddress start = AddressOf(block);
-    if (!Probe()) {
-        lastError_ = DeviceError::NotConnected;
-        return false;
-    }
-    if (!Greet()) {
-        lastError_ = DeviceError::HandshakeFailed;
-        return false;
-    }
-    if (start.BeyondMemory()) {
-        lastError_ = DeviceError::FlashWrite;
-        return false;
-    }
     if (verifyMode_ == VerifyMode::None) return ProgramBlock(data, start, linkSpare);
     for (int attempt = 0; attempt < 5; ++attempt) {
         lastError_ = DeviceError::None;

@@ -196,6 +196,9 @@ public:
     // END DEVICE OPERATIONS
 
 private:
+    // Every block transfer starts so, under the block lock: a block number inside the memory,
+    // a player that answers and a greeting; false with the error set (failure for a bad number).
+    bool StartBlockTransfer(uint16_t block, DeviceError failure, BlockAddress& start);
     bool ProgramBlock(const uint8_t* data, const BlockAddress& start,
                       std::array<uint8_t, kPageSpareSize> linkSpare);
     bool VerifyBlock(const uint8_t* data, const BlockAddress& start,
