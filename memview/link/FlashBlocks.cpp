@@ -5,6 +5,8 @@
 
 #include "memview/link/BlockLock.h"
 #include "memview/link/MemoryDevice.h"
+
+#include <functional>
 #include "memview/link/WordChecksum.h"
 
 namespace zanto {
@@ -145,37 +147,30 @@ bool MemoryDevice::WriteBlock(uint16_t block, const uint8_t* data, uint16_t prev
     return false;
 }
 
-bool MemoryDevice::ReadBlockRetry(uint16_t block, uint8_t* buffer, bool check) {
-    if (ReadBlock(block, buffer, check)) return true;
+bool MemoryDevice::RetryOnce(const std::function<bool()>& transfer) {
+    if (transfer()) return true;
     if (lastError_ == DeviceError::BadBlock) return false;
     if (cancelEvent_.IsSet()) {
         lastError_ = DeviceError::Cancelled;
         return false;
     }
+    // Anything else may be a player that lost its place: identify the chips again, then once more.
     const DeviceError remembered = lastError_;
     lastError_ = DeviceError::None;
     if (!IdentifyChips()) {
         lastError_ = remembered;
         return false;
     }
-    return ReadBlock(block, buffer, check);
+    return transfer();
+}
+
+bool MemoryDevice::ReadBlockRetry(uint16_t block, uint8_t* buffer, bool check) {
+    return RetryOnce([&] { return ReadBlock(block, buffer, check); });
 }
 
 bool MemoryDevice::WriteBlockRetry(uint16_t block, const uint8_t* data, uint16_t previous,
                                    uint16_t next) {
-    if (WriteBlock(block, data, previous, next)) return true;
-    if (lastError_ == DeviceError::BadBlock) return false;
-    if (cancelEvent_.IsSet()) {
-        lastError_ = DeviceError::Cancelled;
-        return false;
-    }
-    const DeviceError remembered = lastError_;
-    lastError_ = DeviceError::None;
-    if (!IdentifyChips()) {
-        lastError_ = remembered;
-        return false;
-    }
-    return WriteBlock(block, data, previous, next);
+    return RetryOnce([&] { return WriteBlock(block, data, previous, next); });
 }
 
 bool MemoryDevice::FillBlock(const BlockAddress& address, uint8_t value) {

@@ -5,6 +5,7 @@
 #include <array>
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -199,6 +200,9 @@ private:
     // Every block transfer starts so, under the block lock: a block number inside the memory,
     // a player that answers and a greeting; false with the error set (failure for a bad number).
     bool StartBlockTransfer(uint16_t block, DeviceError failure, BlockAddress& start);
+    // A failed transfer other than a bad block or a cancel is tried once more after the chips
+    // are identified again.
+    bool RetryOnce(const std::function<bool()>& transfer);
     bool ProgramBlock(const uint8_t* data, const BlockAddress& start,
                       std::array<uint8_t, kPageSpareSize> linkSpare);
     bool VerifyBlock(const uint8_t* data, const BlockAddress& start,
